@@ -1,0 +1,2 @@
+// Process entry of the game.
+int main() { return 0; }
