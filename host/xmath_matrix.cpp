@@ -1,0 +1,303 @@
+// Matrix products, inverse, the basic transforms, composition and decomposition
+// of host/xmath.h.
+#include <cmath>
+
+#include "host/xmath.h"
+
+namespace host::xmath {
+
+Matrix matrixIdentity() {
+  return {{{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}}};
+}
+
+Matrix matrixMultiply(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+    }
+  }
+  return r;
+}
+
+Matrix matrixTranspose(const Matrix& m) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) r.m[i][j] = m.m[j][i];
+  return r;
+}
+
+namespace {
+
+// The 2x2 minors of the upper two rows (s) and the lower two rows (c), shared by
+// the determinant and the cofactor expansion of the inverse.
+struct Minors {
+  float s0, s1, s2, s3, s4, s5, c0, c1, c2, c3, c4, c5;
+  explicit Minors(const Matrix& m) {
+    const auto& a = m.m;
+    s0 = a[0][0] * a[1][1] - a[1][0] * a[0][1];
+    s1 = a[0][0] * a[1][2] - a[1][0] * a[0][2];
+    s2 = a[0][0] * a[1][3] - a[1][0] * a[0][3];
+    s3 = a[0][1] * a[1][2] - a[1][1] * a[0][2];
+    s4 = a[0][1] * a[1][3] - a[1][1] * a[0][3];
+    s5 = a[0][2] * a[1][3] - a[1][2] * a[0][3];
+    c5 = a[2][2] * a[3][3] - a[3][2] * a[2][3];
+    c4 = a[2][1] * a[3][3] - a[3][1] * a[2][3];
+    c3 = a[2][1] * a[3][2] - a[3][1] * a[2][2];
+    c2 = a[2][0] * a[3][3] - a[3][0] * a[2][3];
+    c1 = a[2][0] * a[3][2] - a[3][0] * a[2][2];
+    c0 = a[2][0] * a[3][1] - a[3][0] * a[2][1];
+  }
+  float determinant() const { return s0 * c5 - s1 * c4 + s2 * c3 + s3 * c2 - s4 * c1 + s5 * c0; }
+};
+
+}  // namespace
+
+float matrixDeterminant(const Matrix& m) { return Minors(m).determinant(); }
+
+Matrix matrixInverse(const Matrix& m, float* determinant) {
+  const Minors k(m);
+  const float det = k.determinant();
+  if (determinant) *determinant = det;
+  const float inv = 1.0f / det;
+  if (det == 0.0f || !std::isfinite(inv)) {
+    // No inverse exists; a zero matrix keeps infinities out of every product.
+    if (determinant) *determinant = 0.0f;
+    return Matrix{};
+  }
+  const auto& a = m.m;
+  Matrix r;
+  r.m[0][0] = (a[1][1] * k.c5 - a[1][2] * k.c4 + a[1][3] * k.c3) * inv;
+  r.m[0][1] = (-a[0][1] * k.c5 + a[0][2] * k.c4 - a[0][3] * k.c3) * inv;
+  r.m[0][2] = (a[3][1] * k.s5 - a[3][2] * k.s4 + a[3][3] * k.s3) * inv;
+  r.m[0][3] = (-a[2][1] * k.s5 + a[2][2] * k.s4 - a[2][3] * k.s3) * inv;
+  r.m[1][0] = (-a[1][0] * k.c5 + a[1][2] * k.c2 - a[1][3] * k.c1) * inv;
+  r.m[1][1] = (a[0][0] * k.c5 - a[0][2] * k.c2 + a[0][3] * k.c1) * inv;
+  r.m[1][2] = (-a[3][0] * k.s5 + a[3][2] * k.s2 - a[3][3] * k.s1) * inv;
+  r.m[1][3] = (a[2][0] * k.s5 - a[2][2] * k.s2 + a[2][3] * k.s1) * inv;
+  r.m[2][0] = (a[1][0] * k.c4 - a[1][1] * k.c2 + a[1][3] * k.c0) * inv;
+  r.m[2][1] = (-a[0][0] * k.c4 + a[0][1] * k.c2 - a[0][3] * k.c0) * inv;
+  r.m[2][2] = (a[3][0] * k.s4 - a[3][1] * k.s2 + a[3][3] * k.s0) * inv;
+  r.m[2][3] = (-a[2][0] * k.s4 + a[2][1] * k.s2 - a[2][3] * k.s0) * inv;
+  r.m[3][0] = (-a[1][0] * k.c3 + a[1][1] * k.c1 - a[1][2] * k.c0) * inv;
+  r.m[3][1] = (a[0][0] * k.c3 - a[0][1] * k.c1 + a[0][2] * k.c0) * inv;
+  r.m[3][2] = (-a[3][0] * k.s3 + a[3][1] * k.s1 - a[3][2] * k.s0) * inv;
+  r.m[3][3] = (a[2][0] * k.s3 - a[2][1] * k.s1 + a[2][2] * k.s0) * inv;
+  return r;
+}
+
+Matrix matrixScaling(float sx, float sy, float sz) {
+  Matrix r = matrixIdentity();
+  r.m[0][0] = sx;
+  r.m[1][1] = sy;
+  r.m[2][2] = sz;
+  return r;
+}
+
+Matrix matrixTranslation(float x, float y, float z) {
+  Matrix r = matrixIdentity();
+  r.m[3][0] = x;
+  r.m[3][1] = y;
+  r.m[3][2] = z;
+  return r;
+}
+
+Matrix matrixRotationX(float angle) {
+  float s, c;
+  scalarSinCos(&s, &c, angle);
+  Matrix r = matrixIdentity();
+  r.m[1][1] = c;
+  r.m[1][2] = s;
+  r.m[2][1] = -s;
+  r.m[2][2] = c;
+  return r;
+}
+
+Matrix matrixRotationY(float angle) {
+  float s, c;
+  scalarSinCos(&s, &c, angle);
+  Matrix r = matrixIdentity();
+  r.m[0][0] = c;
+  r.m[0][2] = -s;
+  r.m[2][0] = s;
+  r.m[2][2] = c;
+  return r;
+}
+
+Matrix matrixRotationZ(float angle) {
+  float s, c;
+  scalarSinCos(&s, &c, angle);
+  Matrix r = matrixIdentity();
+  r.m[0][0] = c;
+  r.m[0][1] = s;
+  r.m[1][0] = -s;
+  r.m[1][1] = c;
+  return r;
+}
+
+Matrix matrixRotationNormal(const Vector& n, float angle) {
+  // Rodrigues' formula, transposed for row vectors: c*I + (1 - c)*n*n^T - s*[n]x.
+  float s, c;
+  scalarSinCos(&s, &c, angle);
+  const float t = 1.0f - c;
+  Matrix r = matrixIdentity();
+  r.m[0][0] = c + t * n.x * n.x;
+  r.m[0][1] = t * n.x * n.y + s * n.z;
+  r.m[0][2] = t * n.x * n.z - s * n.y;
+  r.m[1][0] = t * n.x * n.y - s * n.z;
+  r.m[1][1] = c + t * n.y * n.y;
+  r.m[1][2] = t * n.y * n.z + s * n.x;
+  r.m[2][0] = t * n.x * n.z + s * n.y;
+  r.m[2][1] = t * n.y * n.z - s * n.x;
+  r.m[2][2] = c + t * n.z * n.z;
+  return r;
+}
+
+Matrix matrixRotationAxis(const Vector& axis, float angle) {
+  const Vector n = vector3Normalize(axis);
+  if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) return matrixIdentity();
+  return matrixRotationNormal(n, angle);
+}
+
+Matrix matrixRotationRollPitchYaw(float pitch, float yaw, float roll) {
+  return matrixMultiply(matrixMultiply(matrixRotationZ(roll), matrixRotationX(pitch)), matrixRotationY(yaw));
+}
+
+Matrix matrixRotationQuaternion(const Vector& q) {
+  const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
+  const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
+  const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
+  Matrix r = matrixIdentity();
+  r.m[0][0] = 1.0f - 2.0f * (yy + zz);
+  r.m[0][1] = 2.0f * (xy + wz);
+  r.m[0][2] = 2.0f * (xz - wy);
+  r.m[1][0] = 2.0f * (xy - wz);
+  r.m[1][1] = 1.0f - 2.0f * (xx + zz);
+  r.m[1][2] = 2.0f * (yz + wx);
+  r.m[2][0] = 2.0f * (xz + wy);
+  r.m[2][1] = 2.0f * (yz - wx);
+  r.m[2][2] = 1.0f - 2.0f * (xx + yy);
+  return r;
+}
+
+Matrix matrixTransformation(const Vector& scalingOrigin, const Vector& scalingOrientation, const Vector& scaling,
+                            const Vector& rotationOrigin, const Vector& rotation, const Vector& translation) {
+  const Matrix orient = matrixRotationQuaternion(scalingOrientation);
+  Matrix r = matrixTranslation(-scalingOrigin.x, -scalingOrigin.y, -scalingOrigin.z);
+  r = matrixMultiply(r, matrixTranspose(orient));  // inverse of a rotation
+  r = matrixMultiply(r, matrixScaling(scaling.x, scaling.y, scaling.z));
+  r = matrixMultiply(r, orient);
+  r.m[3][0] += scalingOrigin.x - rotationOrigin.x;
+  r.m[3][1] += scalingOrigin.y - rotationOrigin.y;
+  r.m[3][2] += scalingOrigin.z - rotationOrigin.z;
+  r = matrixMultiply(r, matrixRotationQuaternion(rotation));
+  r.m[3][0] += rotationOrigin.x + translation.x;
+  r.m[3][1] += rotationOrigin.y + translation.y;
+  r.m[3][2] += rotationOrigin.z + translation.z;
+  return r;
+}
+
+Matrix matrixAffineTransformation(const Vector& scaling, const Vector& rotationOrigin, const Vector& rotation,
+                                  const Vector& translation) {
+  const Vector none{0.0f, 0.0f, 0.0f, 0.0f};
+  const Vector identity{0.0f, 0.0f, 0.0f, 1.0f};
+  return matrixTransformation(none, identity, scaling, rotationOrigin, rotation, translation);
+}
+
+// --- decomposition
+
+namespace {
+
+constexpr float kDegenerateLength = 1.1920929e-7f;  // 2^-23
+// Relative loss of length beyond rounding noise that marks rows as sheared.
+constexpr float kShearTolerance = 1e-4f;
+
+Vector row3(const Matrix& m, int i) { return {m.m[i][0], m.m[i][1], m.m[i][2], 0.0f}; }
+
+Vector scaled(const Vector& v, float k) { return {v.x * k, v.y * k, v.z * k, 0.0f}; }
+
+Vector minus(const Vector& a, const Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
+
+Vector unitAxis(int i) {
+  Vector e{0.0f, 0.0f, 0.0f, 0.0f};
+  (&e.x)[i] = 1.0f;
+  return e;
+}
+
+// A unit vector perpendicular to the unit vector u.
+Vector perpendicularTo(const Vector& u) {
+  const float ax = std::fabs(u.x), ay = std::fabs(u.y), az = std::fabs(u.z);
+  const int least = (ax <= ay && ax <= az) ? 0 : (ay <= az ? 1 : 2);
+  const Vector e = unitAxis(least);
+  return vector3Normalize(minus(e, scaled(u, vector3Dot(e, u))));
+}
+
+}  // namespace
+
+bool matrixDecompose(Vector* scale, Vector* rotation, Vector* translation, const Matrix& m) {
+  *translation = {m.m[3][0], m.m[3][1], m.m[3][2], m.m[3][3]};
+
+  Vector rows[3] = {row3(m, 0), row3(m, 1), row3(m, 2)};
+  float s[3] = {vector3Length(rows[0]), vector3Length(rows[1]), vector3Length(rows[2])};
+
+  // A mirror cannot be a rotation: the x scale takes the reflection.
+  if (vector3Dot(vector3Cross(rows[0], rows[1]), rows[2]) < 0.0f) {
+    s[0] = -s[0];
+    rows[0] = scaled(rows[0], -1.0f);
+  }
+
+  // Orthonormalise the rows, longest first: the longest direction is the most
+  // trustworthy, and a degenerate row is replaced by one that completes the basis.
+  int order[3] = {0, 1, 2};
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 2 - i; ++j)
+      if (std::fabs(s[order[j]]) < std::fabs(s[order[j + 1]])) {
+        const int t = order[j];
+        order[j] = order[j + 1];
+        order[j + 1] = t;
+      }
+  const int a = order[0], b = order[1], c = order[2];
+  bool exact = true;
+
+  Vector u[3];
+  const float la = std::fabs(s[a]);
+  if (la > kDegenerateLength) {
+    u[a] = scaled(rows[a], 1.0f / la);
+  } else {
+    u[a] = unitAxis(a);
+    exact = false;
+  }
+
+  const float lb = std::fabs(s[b]);
+  const Vector rest = minus(rows[b], scaled(u[a], vector3Dot(rows[b], u[a])));
+  const float lrest = vector3Length(rest);
+  if (lb > kDegenerateLength && lrest > kDegenerateLength * lb) {
+    u[b] = scaled(rest, 1.0f / lrest);
+    if (lrest < lb * (1.0f - kShearTolerance)) exact = false;  // the row leaned on the first: shear
+  } else {
+    u[b] = perpendicularTo(u[a]);
+    exact = false;
+  }
+
+  // The third row makes the basis right-handed: u0 x u1 = u2, u1 x u2 = u0, u2 x u0 = u1.
+  const bool cyclic = (b == (a + 1) % 3);
+  u[c] = cyclic ? vector3Cross(u[a], u[b]) : vector3Cross(u[b], u[a]);
+  const float lc = std::fabs(s[c]);
+  if (lc > kDegenerateLength) {
+    if (vector3Dot(rows[c], u[c]) < lc * (1.0f - kShearTolerance)) exact = false;
+  } else {
+    exact = false;
+  }
+
+  *scale = {s[0], s[1], s[2], 0.0f};
+  Matrix basis = matrixIdentity();
+  for (int i = 0; i < 3; ++i) {
+    basis.m[i][0] = u[i].x;
+    basis.m[i][1] = u[i].y;
+    basis.m[i][2] = u[i].z;
+  }
+  *rotation = quaternionRotationMatrix(basis);
+  return exact;
+}
+
+}  // namespace host::xmath
