@@ -1,0 +1,68 @@
+// The save loader: the registry of objects that own a saved file. It knows the
+// save folder, runs every loader at boot, every reflector after them, and every
+// saver at shut-down, each list in registration order.
+#pragma once
+#include <string>
+#include <vector>
+
+namespace host::ui { class Window; }
+
+namespace rk::res {
+
+class IResLoder {
+ public:
+  virtual ~IResLoder() = default;
+  virtual void load(const char* savePath) = 0;
+};
+
+class IResSaver {
+ public:
+  virtual ~IResSaver() = default;
+  virtual void save(const char* savePath) = 0;
+};
+
+class IResReflect {
+ public:
+  virtual ~IResReflect() = default;
+  virtual void reflect(host::ui::Window* window) = 0;
+};
+
+class RkResSaveLoader {
+ public:
+  static RkResSaveLoader* createInstance();
+  static RkResSaveLoader* getInstance();
+  static void destroyInstance();
+
+  RkResSaveLoader() = default;
+  virtual ~RkResSaveLoader() = default;
+  RkResSaveLoader(const RkResSaveLoader&) = delete;
+  RkResSaveLoader& operator=(const RkResSaveLoader&) = delete;
+
+  void setFolderName(const std::string& name) { folder_name_ = name; }
+  const std::string& folderName() const { return folder_name_; }
+  // The full save folder; empty until prepareSaveFolder has found the
+  // application-data folder.
+  const std::string& savePath() const { return save_path_; }
+
+  // The lists do not own their targets.
+  void addLoadTarget(IResLoder* target) { loaders_.push_back(target); }
+  void addSaveTarget(IResSaver* target) { savers_.push_back(target); }
+  void addReflectTarget(IResReflect* target) { reflectors_.push_back(target); }
+
+  // Computes the save folder (application-data folder + "\\" + folder name) and
+  // creates it when it is missing.
+  void prepareSaveFolder(host::ui::Window* window);
+  void loadAll();
+  void reflectAll();
+  void saveAll();
+
+ private:
+  std::string save_path_;
+  std::string folder_name_;
+  std::vector<IResLoder*> loaders_;
+  std::vector<IResSaver*> savers_;
+  std::vector<IResReflect*> reflectors_;
+  host::ui::Window* window_ = nullptr;
+};
+
+}  // namespace rk::res

@@ -1,0 +1,196 @@
+// The load-thread side of the file manager: opens the current file, reads or
+// inflates it, and hands it to the main thread one chunk at a time.
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <new>
+#include <thread>
+
+#include "rk_file_manager_impl.h"
+#include "host/fs.h"
+#include "kernel/rk_error_log.h"
+
+namespace rk::fs {
+
+namespace {
+
+constexpr const char* kThreadEntry = "rk::fs::FileManager::loadThread";
+
+void report(int line) { debug::writeErrorLog(kFileManagerSource, line, kThreadEntry); }
+
+void sleepFor(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Bytes from the current position to the end of the file.
+std::uint64_t bytesLeft(std::FILE* file) {
+  long here = std::ftell(file);
+  if (here < 0 || std::fseek(file, 0, SEEK_END) != 0) return 0;
+  long end = std::ftell(file);
+  std::fseek(file, here, SEEK_SET);
+  return end > here ? static_cast<std::uint64_t>(end - here) : 0;
+}
+
+}  // namespace
+
+void FileManager::Impl::fail(int line) {
+  report(line);
+  boost::lock_guard<boost::mutex> guard(fileLock());
+  closeFile();
+  output = std::vector<std::uint8_t>();
+  record.state = kTransferOpenFailed;
+}
+
+void FileManager::Impl::openFile() {
+  std::string name, mode;
+  bool compressed;
+  {
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    name = record.name;
+    mode = record.mode;
+    compressed = record.compressed;
+    file = host::fs::open(name, mode.c_str());
+  }
+  if (!file) {
+    // One more try a moment later, then the load has failed.
+    sleepFor(10);
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    file = host::fs::open(name, mode.c_str());
+    if (!file) {
+      record.state = kTransferOpenFailed;
+      return;
+    }
+  }
+  firstChunk = true;
+  headerRead = false;
+  if (compressed) {
+    std::uint8_t bytes[kContainerHeaderSize];
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    headerRead = readContainerHeader(bytes, std::fread(bytes, 1, sizeof bytes, file), header);
+  }
+  boost::lock_guard<boost::mutex> guard(fileLock());
+  record.state = kTransferRead;
+}
+
+bool FileManager::Impl::inflateWholeFile(std::uint64_t queuedSize) {
+  // Sizes from the header are checked against the file before anything is allocated.
+  if (!headerRead || !isPlausibleContainer(header, bytesLeft(file))) {
+    fail(845);
+    return false;
+  }
+  try {
+    input.resize(header.compressedSize);
+    if (std::fread(input.data(), 1, input.size(), file) != input.size()) {
+      fail(845);
+      return false;
+    }
+    output.assign(header.uncompressedSize, 0);
+  } catch (const std::bad_alloc&) {
+    fail(847);
+    return false;
+  }
+  bool inflated = inflateStream(input.data(), input.size(), output.data(), output.size());
+  input = std::vector<std::uint8_t>();
+  // A stream that does not inflate to exactly the stated size is not delivered.
+  if (!inflated) {
+    fail(849);
+    return false;
+  }
+  if (output.size() != queuedSize) report(851);
+  return true;
+}
+
+void FileManager::Impl::readText(std::uint8_t* buffer, std::uint64_t chunk, bool last) {
+  // The last chunk keeps its final byte for the terminating zero.
+  const std::uint64_t limit = last && chunk ? chunk - 1 : chunk;
+  std::uint64_t stored = 0;
+  int c = 0;
+  while (stored < limit && (c = std::getc(file)) != EOF) buffer[stored++] = static_cast<std::uint8_t>(c);
+  if ((stored < limit || last) && stored < chunk) buffer[stored++] = 0;
+  if (stored != chunk) {
+    report(825);
+    std::memset(buffer + stored, 0, chunk - stored);
+  }
+}
+
+void FileManager::Impl::readChunk() {
+  std::uint64_t total, copied;
+  bool compressed;
+  std::string mode;
+  {
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    total = record.total;
+    copied = record.copied;
+    compressed = record.compressed;
+    mode = record.mode;
+  }
+  if (compressed && firstChunk) {
+    firstChunk = false;
+    if (!inflateWholeFile(total)) return;
+    total = output.size();
+    copied = 0;
+  }
+  const std::uint64_t chunk = copied < total ? std::min<std::uint64_t>(total - copied, record.buffer.size()) : 0;
+  // While the state is "read" the buffer belongs to this thread.
+  std::uint8_t* buffer = record.buffer.data();
+  if (compressed) {
+    if (chunk) std::memcpy(buffer, output.data() + copied, chunk);
+  } else if (mode == "r") {
+    readText(buffer, chunk, copied + chunk == total);
+  } else {
+    std::size_t got = chunk ? std::fread(buffer, 1, chunk, file) : 0;
+    if (got != chunk) {
+      report(831);
+      std::memset(buffer + got, 0, chunk - got);
+    }
+  }
+  boost::lock_guard<boost::mutex> guard(fileLock());
+  record.total = total;
+  record.copied = copied;
+  record.chunk = chunk;
+  record.state = kTransferChunkReady;
+}
+
+int FileManager::loadStep() {
+  checkGuardWord(721, kThreadEntry);
+  Impl& m = *impl_;
+  switch (transferState()) {
+    case kTransferOpen:
+      m.openFile();
+      break;
+    case kTransferRead:
+      if (!isStop()) m.readChunk();
+      break;
+    case kTransferChunkReady:
+      if (isStop()) {
+        boost::lock_guard<boost::mutex> guard(fileLock());
+        m.record.state = kTransferAbandoned;
+        m.closeFile();
+      }
+      break;
+    case kTransferDelivered: {
+      boost::lock_guard<boost::mutex> guard(fileLock());
+      m.closeFile();
+      m.output = std::vector<std::uint8_t>();
+      m.record.state = kTransferIdle;
+      break;
+    }
+    default:
+      break;
+  }
+  return transferState();
+}
+
+void FileManager::loadThread() {
+  for (;;) {
+    int state = loadStep();
+    if (state == kTransferOpenFailed || state == kTransferAbandoned) return;
+    if (isStop()) {
+      boost::lock_guard<boost::mutex> guard(fileLock());
+      if (impl_->record.state == kTransferChunkReady) impl_->record.state = kTransferAbandoned;
+      return;
+    }
+    if (state == kTransferRead) continue;  // the next chunk at once
+    sleepFor(state == kTransferChunkReady ? 1 : 16);
+  }
+}
+
+}  // namespace rk::fs

@@ -1,0 +1,1 @@
+-- The first script the game runs. Placeholder until the game's scripts arrive.
