@@ -234,3 +234,30 @@ bool acquireSingleInstanceLock(const std::string& className, const std::string& 
 std::string singleInstanceLockPath(const std::string& className, const std::string& caption);
 
 }  // namespace host::ui
+
+// =============================================================== file dialogs
+// The common open and save dialogs (GetOpenFileNameA / GetSaveFileNameA). This
+// layer shows no dialog of its own: unless a test sink answers, every request
+// comes back cancelled, as when the user closes the dialog.
+namespace host::ui {
+
+enum : unsigned { OFN_FILEMUSTEXIST = 0x1000 };
+
+struct FileDialogRequest {
+  Window* owner = nullptr;
+  bool save = false;          // the save dialog instead of the open dialog
+  std::string title;          // empty: the system's title
+  std::string filter;         // description and pattern pairs separated by zero bytes
+  std::string initialFolder;
+  std::string fileName;       // in: the initial file name; out: the chosen file's full path
+  unsigned flags = 0;         // OFN_ flags
+};
+
+// True with the chosen path in request.fileName; false when cancelled.
+bool showFileDialog(FileDialogRequest& request);
+
+// Test hook: every dialog goes to the sink, which answers it.
+using FileDialogSink = std::function<bool(FileDialogRequest& request)>;
+void setFileDialogSink(FileDialogSink sink);  // an empty function removes it
+
+}  // namespace host::ui

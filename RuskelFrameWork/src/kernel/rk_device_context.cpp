@@ -1,0 +1,109 @@
+#include "kernel/rk_device_context.h"
+
+#include "fs/rk_file_manager.h"
+#include "kernel/rk_error_log.h"
+#include "kernel/rk_global_data.h"
+#include "kernel/rk_input_context.h"
+#include "kernel/rk_instance_table.h"
+#include "platform/driver/rk_device_lost_notify.h"
+#include "platform/driver/rk_device_recreate_notify.h"
+#include "platform/driver/rk_stopwatch.h"
+#include "res/rk_resource.h"
+#include "task/rk_task.h"
+
+namespace rk {
+
+namespace {
+
+constexpr const char* kSource = "src/kernel/rk_device_context";
+const SingletonReport kReport{kSource, "rk::DeviceContext", 1520, 1536, 1545};
+
+// The one device context of the process, built before main runs.
+DeviceContext g_device_context;
+
+}  // namespace
+
+DeviceContext* DeviceContext::getInstance() { return singletonGet<DeviceContext>(InstanceSlot::DeviceContext, kReport); }
+
+DeviceContext::DeviceContext() {
+  if (instanceSlot(InstanceSlot::DeviceContext)) debug::writeErrorLog(kSource, kReport.createLine, "rk::DeviceContext::DeviceContext");
+  instanceSlot(InstanceSlot::DeviceContext) = this;
+  instanceSlot(InstanceSlot::DeviceContextStatic) = this;
+}
+
+// Static teardown at process exit.
+DeviceContext::~DeviceContext() {
+  instanceSlot(InstanceSlot::DeviceContextStatic) = nullptr;
+  delete window_config_.model_sync_task;
+  window_config_.model_sync_task = nullptr;
+  stop_watch_.reset();
+  if (instanceSlot(InstanceSlot::DeviceContext) == this) instanceSlot(InstanceSlot::DeviceContext) = nullptr;
+}
+
+void DeviceContext::setScreenSize(int width, int height) {
+  screen_width_ = static_cast<unsigned>(width);
+  screen_height_ = static_cast<unsigned>(height);
+  if (!window_) return;
+  if (windowed_) {
+    host::ui::setWindowStyle(window_, window_style_);
+    host::ui::setWindowedClientSize(window_, width, height);
+  } else {
+    host::ui::setBorderlessFullScreen(window_);
+  }
+}
+
+void DeviceContext::drawFrame() {
+  // The frame is recorded and presented by the renderer; until a device has been
+  // built there is nothing to draw and nothing to present.
+}
+
+void DeviceContext::shutdown() {
+  // 1. GPU wait: with the renderer. The frame clock goes first.
+  stop_watch_.reset();
+  // 2.
+  InputContext::destroyInstance();
+  // 3. Script cache: with the Lua runtime.
+  // 4. Script-state manager: with the Lua runtime.
+  // 5. Effect system: with the effects.
+  // 6. Model manager: with the scene.
+  // 7.
+  delete window_config_.model_sync_task;
+  window_config_.model_sync_task = nullptr;
+  // 8. Actor manager: with the actors.
+  // 9.
+  driver::StopWatchImpl::destroyInstance();
+  // 10. Script-state manager, if still there: with the Lua runtime.
+  // 11. Flush unit, display-list manager: with the scene.
+  // 12. Wipe manager: with the scene.
+  // 13. Light manager: with the scene.
+  // 14. Rigid-body manager: with physics. Sync unit: with the scene.
+  // 15. Tasks not owned elsewhere.
+  if (singletonExists(InstanceSlot::TaskManager)) task::TaskManager::getInstance()->deleteTasks(false);
+  // 16. Collision-group manager: with physics. Texture manager: with the renderer.
+  // 17. Controller manager: with the controllers.
+  // 18. Effect system, if still there: with the effects.
+  // 19. The file manager stops and joins its load thread.
+  if (fs::FileManager* files = fs::FileManager::getInstance()) {
+    files->setStop(true);
+    fs::FileManager::destroyInstance();
+  }
+  // 20. Camera manager: with the scene.
+  // 21. Counter manager: with the counters.
+  // 22. Every remaining task, then the task manager.
+  if (task::TaskManager* tasks = task::TaskManager::getInstance()) {
+    tasks->deleteTasks(true);
+    task::TaskManager::destroyInstance();
+  }
+  autoexec_task_ = nullptr;
+  // 23.
+  GlobalVariable::destroyInstance();
+  // 24.
+  driver::DeviceReCreateNotifyManager::destroyInstance();
+  driver::DeviceLostNotifyManager::destroyInstance();
+  // 25. Device release: with the renderer.
+  // 26. Audio thread and engine: with the audio context.
+  // 27. The resource manager last.
+  res::ResourceManager::destroyInstance();
+}
+
+}  // namespace rk

@@ -1,0 +1,152 @@
+#include "kernel/rk_framework.h"
+
+#include <exception>
+#include <string>
+
+#include "fs/rk_file_manager.h"
+#include "kernel/rk_device_context.h"
+#include "kernel/rk_error_log.h"
+#include "kernel/rk_frame_loop.h"
+#include "kernel/rk_game_adapter.h"
+#include "kernel/rk_global_data.h"
+#include "kernel/rk_hr_exception.h"
+#include "kernel/rk_input_context.h"
+#include "kernel/rk_window_proc.h"
+#include "platform/driver/rk_device_lost_notify.h"
+#include "platform/driver/rk_device_recreate_notify.h"
+#include "platform/driver/rk_stopwatch.h"
+#include "platform/driver/xinput/rk_xinput_driver.h"
+#include "res/rk_resource.h"
+#include "task/rk_task.h"
+
+namespace rk {
+
+namespace {
+
+constexpr const char* kSource = "src/kernel/rk_framework";
+
+void logUnwindFailure(int line, const char* what) {
+  std::string text = std::string("rk::shutdownGuard::~shutdownGuard\n") + (what ? what : "");
+  debug::writeErrorLog(kSource, line, text.c_str());
+}
+
+void showErrorBox(const char* text) {
+  host::ui::messageBox(DeviceContext::getInstance()->getWindowHandle(), text ? text : "", "エラー", host::ui::MB_ICONERROR);
+}
+
+}  // namespace
+
+void setGameAdapter(IGameAdapter* adapter) { DeviceContext::getInstance()->setGameAdapter(adapter); }
+
+void startupFramework() {
+  DeviceContext* context = DeviceContext::getInstance();
+  driver::DeviceLostNotifyManager::createInstance();      // 1
+  driver::DeviceReCreateNotifyManager::createInstance();  // 2
+  GlobalVariable::createInstance();                       // 3
+  res::ResourceManager* resources = res::ResourceManager::createInstance();  // 4
+  fs::FileManager::createInstance(resources);             // 5: starts the load thread
+  // 6. Direct3D device (shader pack, pipelines, fonts): with the renderer.
+  InputContext* input = InputContext::createInstance();   // 7
+  input->setDriver(new driver::xinput::XInputDriver);
+  input->getDriver()->update(0);  // four pad records before the first frame
+  task::TaskManager::createInstance();                    // 8
+  // 9. Sync unit: with the flush and sync units.
+  // 10. Model sync task, kept in the window configuration: with the models.
+  // 11. Counter manager: with the counters.
+  context->setStopWatch(driver::StopWatch::initialize());  // 12: created paused
+  // 13. Script-state manager: with the Lua runtime.
+  // 14. Controller manager: with the controllers.
+  // 15. Camera manager: with the cameras.
+  // 16. Actor manager: with the actors.
+  // 17. Model manager: with the models.
+  // 18. Collision-group manager: with physics.
+  // 19. Rigid-body manager: with physics.
+  // 20. Texture manager: with the renderer.
+  // 21. Light manager: with the lights.
+  // 22. Wipe manager: with the wipes.
+  // 23. Display-list manager: with the display list.
+  // 24-26. Mesh, animation and node units: with the model reader.
+  // 27. Flush unit: with the flush and sync units.
+  // 28. Script cache: with the Lua runtime.
+  // 29. Effect system: with the effects.
+  context->stopWatch()->start();                           // 30
+  // 31. Audio context start (engine, mastering voice, audio thread): with the audio.
+}
+
+shutdownGuard::~shutdownGuard() {
+  if (booted_) {
+    booted_ = false;
+    try {
+      if (IGameAdapter* adapter = DeviceContext::getInstance()->gameAdapter()) adapter->shutdown();
+    } catch (const std::exception& e) {
+      logUnwindFailure(__LINE__, e.what());
+    } catch (...) {
+      logUnwindFailure(__LINE__, nullptr);
+    }
+  }
+  if (framework_up_) {
+    framework_up_ = false;
+    try {
+      DeviceContext::getInstance()->shutdown();
+    } catch (const std::exception& e) {
+      logUnwindFailure(__LINE__, e.what());
+    } catch (...) {
+      logUnwindFailure(__LINE__, nullptr);
+    }
+  }
+}
+
+void shutdownGuard::shutdownNow() {
+  if (booted_) {
+    booted_ = false;
+    if (IGameAdapter* adapter = DeviceContext::getInstance()->gameAdapter()) adapter->shutdown();
+  }
+  if (framework_up_) {
+    framework_up_ = false;
+    DeviceContext::getInstance()->shutdown();
+  }
+}
+
+int runGame(const char* className, const char* caption, const host::ui::AcceleratorTable* accelerators) {
+  DeviceContext* context = DeviceContext::getInstance();
+  DeviceContext::WindowConfig& config = context->windowConfig();
+  config.client_width = 1280;
+  config.client_height = 720;
+  config.accelerators = accelerators;
+  if (IGameAdapter* adapter = context->gameAdapter()) adapter->configure();
+  context->setScreenSize(config.client_width, config.client_height);
+
+  context->setNames(className, caption);
+  if (!host::ui::acquireSingleInstanceLock(className, caption)) return -1;
+
+  host::ui::Window* window = host::ui::createWindow(className, caption, context->windowStyle(), config.client_width,
+                                                    config.client_height, wndProc);
+  host::ui::showWindow(window);
+  host::ui::setFocus(window);
+  context->setWindowHandle(window);
+  context->setScreenSize(config.client_width, config.client_height);
+
+  try {
+    shutdownGuard guard;
+    startupFramework();
+    if (IGameAdapter* adapter = context->gameAdapter()) {
+      adapter->boot();
+      guard.setBooted();
+    }
+    // The display-list manager's copy of the display-list font: with the display list.
+    // The autoexec script task ("script/autoexec", priority 4, active and alive),
+    // owned by the task manager and kept in the device context: with the Lua runtime.
+    task::TaskManager::getInstance();
+    runFrameLoop();
+    guard.shutdownNow();
+  } catch (const HrException& e) {
+    showErrorBox(e.what());
+  } catch (const std::exception& e) {
+    // Any other failure (a thread that cannot start, memory running out) takes
+    // the same way down, so settings and scores are still saved.
+    showErrorBox(e.what());
+  }
+  return 0;
+}
+
+}  // namespace rk

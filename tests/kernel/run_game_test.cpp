@@ -1,0 +1,192 @@
+// The run function end to end under the offscreen driver: start-up, boot, the
+// loop, shut-down, the single instance and the way down after an exception.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+#include <stdexcept>
+
+#include "framework_test_support.h"
+#include "host/ui.h"
+#include "kernel/rk_framework.h"
+#include "kernel/rk_hr_exception.h"
+#include "kernel/rk_instance_table.h"
+#include "support/error_log_capture.h"
+
+namespace {
+
+using rk::InstanceSlot;
+using rktest::Trace;
+namespace ui = host::ui;
+
+constexpr char kClass[] = "RunGameTest";
+constexpr char kCaption[] = "試験";
+
+struct Box {
+  std::string text, caption;
+  unsigned type;
+  bool frameworkWasDown;
+};
+
+// The framework's slots that start-up fills and shut-down empties.
+const InstanceSlot kFrameworkSlots[] = {
+    InstanceSlot::DeviceLostNotifyManager, InstanceSlot::DeviceReCreateNotifyManager, InstanceSlot::GlobalVariable,
+    InstanceSlot::ResourceManager,         InstanceSlot::FileManager,                 InstanceSlot::InputContext,
+    InstanceSlot::TaskManager,             InstanceSlot::StopWatchCounter,
+};
+
+int filledSlots() {
+  int n = 0;
+  for (InstanceSlot slot : kFrameworkSlots) n += rk::singletonExists(slot) ? 1 : 0;
+  return n;
+}
+
+class RunGameTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    rktest::resetDeviceContext();
+    rk::setGameAdapter(&adapter);
+    ui::setMessageBoxSink([this](const std::string& text, const std::string& caption, unsigned type) {
+      boxes.push_back({text, caption, type, filledSlots() == 0});
+      return ui::IDOK;
+    });
+  }
+  void TearDown() override {
+    ui::setMessageBoxSink(nullptr);
+    rktest::resetDeviceContext();
+  }
+  int run() { return rk::runGame(kClass, kCaption, &accelerators); }
+  // Ends the run from the game's hook once `frames` hooks have run.
+  void closeAfter(int hooks) {
+    adapter.onUpdate = [this, hooks] {
+      if (static_cast<int>(adapter.steps.size()) == hooks) ui::postMessage(context->getWindowHandle(), ui::WM_SYSCOMMAND, ui::SC_CLOSE, 0);
+    };
+  }
+
+  rktest::TempDir runtime;
+  rktest::ErrorLogCapture log;
+  rk::DeviceContext* context = rk::DeviceContext::getInstance();
+  Trace trace;
+  rktest::RecordingAdapter adapter{&trace};
+  ui::AcceleratorTable accelerators{{true, ui::VK_RETURN, 40001}};
+  std::vector<Box> boxes;
+};
+
+TEST_F(RunGameTest, NormalRunBootsLoopsAndTakesTheGameDownBeforeTheFramework) {
+  adapter.onConfigure = [this] {
+    context->windowConfig().client_width = 640;
+    context->windowConfig().client_height = 360;
+  };
+  int slotsAtBoot = 0, slotsAtShutdown = 0;
+  adapter.onBoot = [&] {
+    slotsAtBoot = filledSlots();
+    EXPECT_TRUE(ui::isWindow(context->getWindowHandle()));
+    int w = 0, h = 0;
+    ui::clientSize(context->getWindowHandle(), &w, &h);
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 360);
+  };
+  adapter.onShutdown = [&] { slotsAtShutdown = filledSlots(); };
+  closeAfter(6);
+
+  EXPECT_EQ(run(), 0);
+  const int total = static_cast<int>(std::size(kFrameworkSlots));
+  EXPECT_EQ(slotsAtBoot, total);
+  EXPECT_EQ(slotsAtShutdown, total);
+  EXPECT_EQ(filledSlots(), 0);
+  EXPECT_EQ(context->screenWidth(), 640u);
+  EXPECT_STREQ(context->caption(), kCaption);
+  ASSERT_GE(trace.size(), 4u);
+  EXPECT_EQ(trace.front(), "configure");
+  EXPECT_EQ(trace[1], "boot");
+  EXPECT_EQ(trace.back(), "shutdown");
+  EXPECT_GE(adapter.steps.size(), 6u);
+  EXPECT_FALSE(ui::isWindow(context->getWindowHandle()));
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(log.empty()) << log.text();  // start-up and shut-down match slot for slot
+}
+
+TEST_F(RunGameTest, FailureTakesEverythingDownThenShowsTheErrorBox) {
+  struct Case {
+    const char* name;
+    bool inBoot;  // else in the first frame, after the game has booted
+    std::function<void()> fail;
+    const char* text;
+  };
+  const Case cases[] = {
+      {"HrException in boot", true, [] { rk::throwIfFailed(host::E_OUTOFMEMORY, "boot.cpp", 12, L"boot()"); }, nullptr},
+      {"std::exception in boot", true, [] { throw std::runtime_error("thread start failed"); }, "thread start failed"},
+      {"bad_alloc in boot", true, [] { throw std::bad_alloc(); }, nullptr},
+      {"HrException in a frame", false, [] { rk::throwIfFailed(host::E_FAIL, "frame.cpp", 7, L"reset()"); }, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    trace.clear();
+    boxes.clear();
+    adapter.steps.clear();
+    std::string expected;
+    auto failing = [&] {
+      try {
+        c.fail();
+      } catch (const std::exception& e) {
+        expected = e.what();
+        throw;
+      }
+    };
+    adapter.onBoot = c.inBoot ? std::function<void()>(failing) : nullptr;
+    adapter.onUpdate = c.inBoot ? nullptr : std::function<void()>(failing);
+
+    EXPECT_EQ(run(), 0);
+    const bool booted = !c.inBoot;
+    EXPECT_EQ(trace.back(), booted ? "shutdown" : "boot");
+    EXPECT_EQ(filledSlots(), 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, expected);
+    if (c.text) {
+      EXPECT_EQ(boxes[0].text, c.text);
+    }
+    EXPECT_EQ(boxes[0].caption, "エラー");
+    EXPECT_EQ(boxes[0].type, ui::MB_ICONERROR);
+    EXPECT_TRUE(boxes[0].frameworkWasDown);
+  }
+}
+
+TEST_F(RunGameTest, GameShutdownThatThrowsWhileUnwindingIsLoggedAndTheFrameworkStillGoesDown) {
+  adapter.onUpdate = [] { rk::throwIfFailed(host::DXGI_ERROR_DEVICE_REMOVED, "draw.cpp", 3, L"present()"); };
+  adapter.onShutdown = [] { throw std::runtime_error("save failed"); };
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(filledSlots(), 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("present()"), std::string::npos);  // the first failure is the one shown
+  EXPECT_NE(log.text().find("save failed"), std::string::npos);
+}
+
+TEST_F(RunGameTest, SecondCopyReturnsMinusOneAndStartsNothing) {
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t holder = fork();
+  ASSERT_GE(holder, 0);
+  if (holder == 0) {
+    const char held = ui::acquireSingleInstanceLock(kClass, kCaption) ? 1 : 0;
+    (void)!write(ready[1], &held, 1);
+    pause();  // until killed
+    _exit(0);
+  }
+  char held = 0;
+  ASSERT_EQ(read(ready[0], &held, 1), 1);
+  ASSERT_EQ(held, 1);
+
+  EXPECT_EQ(run(), -1);
+  EXPECT_EQ(trace, (Trace{"configure"}));
+  EXPECT_EQ(context->getWindowHandle(), nullptr);
+  EXPECT_EQ(filledSlots(), 0);
+  EXPECT_TRUE(boxes.empty());
+
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+}
+
+}  // namespace
