@@ -11,6 +11,7 @@ constexpr HResult S_OK = 0;
 constexpr HResult S_FALSE = 1;
 constexpr HResult E_FAIL = static_cast<HResult>(0x80004005u);
 constexpr HResult E_INVALIDARG = static_cast<HResult>(0x80070057u);
+constexpr HResult E_ACCESSDENIED = static_cast<HResult>(0x80070005u);
 constexpr HResult E_OUTOFMEMORY = static_cast<HResult>(0x8007000Eu);
 constexpr HResult E_NOTIMPL = static_cast<HResult>(0x80004001u);
 constexpr HResult E_POINTER = static_cast<HResult>(0x80004003u);

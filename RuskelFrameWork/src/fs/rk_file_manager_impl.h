@@ -18,7 +18,7 @@
 namespace rk::fs {
 
 constexpr const char* kFileManagerSource = "src/fs/rk_file_manager";
-constexpr host::HResult kAccessDenied = static_cast<host::HResult>(0x80070005u);
+constexpr host::HResult kAccessDenied = host::E_ACCESSDENIED;
 
 // The lock of the transfer record and of every open made by the file manager.
 boost::mutex& fileLock();

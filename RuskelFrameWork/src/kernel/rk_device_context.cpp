@@ -5,10 +5,13 @@
 #include "kernel/rk_global_data.h"
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_instance_table.h"
+#include "math/rk_counter_manager.h"
 #include "platform/driver/rk_device_lost_notify.h"
 #include "platform/driver/rk_device_recreate_notify.h"
 #include "platform/driver/rk_stopwatch.h"
 #include "res/rk_resource.h"
+#include "script/rk_script.h"
+#include "script/rk_script_cache.h"
 #include "task/rk_task.h"
 
 namespace rk {
@@ -62,8 +65,10 @@ void DeviceContext::shutdown() {
   stop_watch_.reset();
   // 2.
   InputContext::destroyInstance();
-  // 3. Script cache: with the Lua runtime.
-  // 4. Script-state manager: with the Lua runtime.
+  // 3. Script cache: every cached entry is released with it.
+  if (singletonExists(InstanceSlot::ScriptCache)) script::ScriptCache::destroyInstance();
+  // 4. Script-state manager: closes every state, running each Destructer.
+  if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
   // 5. Effect system: with the effects.
   // 6. Model manager: with the scene.
   // 7.
@@ -72,7 +77,8 @@ void DeviceContext::shutdown() {
   // 8. Actor manager: with the actors.
   // 9.
   driver::StopWatchImpl::destroyInstance();
-  // 10. Script-state manager, if still there: with the Lua runtime.
+  // 10. Script-state manager, if still there.
+  if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
   // 11. Flush unit, display-list manager: with the scene.
   // 12. Wipe manager: with the scene.
   // 13. Light manager: with the scene.
@@ -88,7 +94,8 @@ void DeviceContext::shutdown() {
     fs::FileManager::destroyInstance();
   }
   // 20. Camera manager: with the scene.
-  // 21. Counter manager: with the counters.
+  // 21.
+  math::CounterManager::destroyInstance();
   // 22. Every remaining task, then the task manager.
   if (task::TaskManager* tasks = task::TaskManager::getInstance()) {
     tasks->deleteTasks(true);

@@ -12,11 +12,15 @@
 #include "kernel/rk_hr_exception.h"
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_window_proc.h"
+#include "math/rk_counter_manager.h"
 #include "platform/driver/rk_device_lost_notify.h"
 #include "platform/driver/rk_device_recreate_notify.h"
 #include "platform/driver/rk_stopwatch.h"
 #include "platform/driver/xinput/rk_xinput_driver.h"
 #include "res/rk_resource.h"
+#include "script/rk_script.h"
+#include "script/rk_script_cache.h"
+#include "task/rk_script_task.h"
 #include "task/rk_task.h"
 
 namespace rk {
@@ -52,9 +56,10 @@ void startupFramework() {
   task::TaskManager::createInstance();                    // 8
   // 9. Sync unit: with the flush and sync units.
   // 10. Model sync task, kept in the window configuration: with the models.
-  // 11. Counter manager: with the counters.
+  math::CounterManager::createInstance();                 // 11
   context->setStopWatch(driver::StopWatch::initialize());  // 12: created paused
-  // 13. Script-state manager: with the Lua runtime.
+  // 13. Script-state manager: no states and no user libraries yet.
+  script::ScriptStateManager::createInstance();
   // 14. Controller manager: with the controllers.
   // 15. Camera manager: with the cameras.
   // 16. Actor manager: with the actors.
@@ -67,7 +72,8 @@ void startupFramework() {
   // 23. Display-list manager: with the display list.
   // 24-26. Mesh, animation and node units: with the model reader.
   // 27. Flush unit: with the flush and sync units.
-  // 28. Script cache: with the Lua runtime.
+  // 28. Script cache.
+  script::ScriptCache::createInstance();
   // 29. Effect system: with the effects.
   context->stopWatch()->start();                           // 30
   // 31. Audio context start (engine, mastering voice, audio thread): with the audio.
@@ -135,7 +141,7 @@ int runGame(const char* className, const char* caption, const host::ui::Accelera
     }
     // The display-list manager's copy of the display-list font: with the display list.
     // The autoexec script task ("script/autoexec", priority 4, active and alive),
-    // owned by the task manager and kept in the device context: with the Lua runtime.
+    // owned by the task manager and kept in the device context: with the boot of the script pack.
     task::TaskManager::getInstance();
     runFrameLoop();
     guard.shutdownNow();

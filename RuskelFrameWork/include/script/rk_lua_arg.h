@@ -1,0 +1,31 @@
+// Argument readers shared by the bindings. None raises a Lua error: a missing
+// or non-numeric argument reads as 0 (strings that look like numbers are
+// converted). Numbers become integers by truncation toward zero, wrapped to the
+// target width, so huge, infinite or NaN values stay defined.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include <lua.hpp>
+
+namespace rk::script {
+
+float toFloatArg(lua_State* L, int index);
+int toIntArg(lua_State* L, int index);
+std::int64_t toInt64Arg(lua_State* L, int index);
+// Argument 2 as toIntArg reads it.
+int toIntegerArg2(lua_State* L);
+// False for nil, false and a missing argument; true for every other value.
+bool toBoolArg(lua_State* L, int index);
+
+// The text of a string or number argument (a number as Lua writes it); null
+// for any other value, so absent optional texts stay absent.
+const char* toTextArg(lua_State* L, int index);
+// The same, with the empty text for anything else.
+std::string toTextOrEmpty(lua_State* L, int index);
+
+// Truncation toward zero, wrapped modulo 2^64 / 2^32; NaN gives 0.
+std::int64_t truncateToInt64(double number);
+std::int32_t truncateWrapToInt32(double number);
+
+}  // namespace rk::script
