@@ -2,6 +2,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "support/math_near.h"
+
 #include <cmath>
 
 #include "host/xmath.h"
@@ -12,21 +14,11 @@ using host::xmath::Matrix;
 using host::xmath::Vector;
 
 inline ::testing::AssertionResult near(const Vector& a, const Vector& b, float tolerance = 1e-5f) {
-  const float d[4] = {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
-  for (float v : d)
-    if (!(std::fabs(v) <= tolerance))
-      return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") vs (" << b.x
-                                           << ", " << b.y << ", " << b.z << ", " << b.w << ")";
-  return ::testing::AssertionSuccess();
+  return rktest::nearVector(a, b, tolerance);
 }
 
 inline ::testing::AssertionResult near(const Matrix& a, const Matrix& b, float tolerance = 1e-5f) {
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      if (!(std::fabs(a.m[i][j] - b.m[i][j]) <= tolerance))
-        return ::testing::AssertionFailure()
-               << "element [" << i << "][" << j << "]: " << a.m[i][j] << " vs " << b.m[i][j];
-  return ::testing::AssertionSuccess();
+  return rktest::nearMatrix(a, b, tolerance);
 }
 
 // The same rotation: q and -q both qualify.

@@ -2,6 +2,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include "support/math_near.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -14,21 +16,11 @@ using rk::math::Matrix;
 using rk::math::Vector4;
 
 inline ::testing::AssertionResult near(const Vector4& a, const Vector4& b, float tolerance = 1e-5f) {
-  const float d[4] = {a.x - b.x, a.y - b.y, a.z - b.z, a.w - b.w};
-  for (float v : d)
-    if (!(std::fabs(v) <= tolerance))
-      return ::testing::AssertionFailure() << "(" << a.x << ", " << a.y << ", " << a.z << ", " << a.w << ") vs (" << b.x
-                                           << ", " << b.y << ", " << b.z << ", " << b.w << ")";
-  return ::testing::AssertionSuccess();
+  return rktest::nearVector(a, b, tolerance);
 }
 
 inline ::testing::AssertionResult near(const Matrix& a, const Matrix& b, float tolerance = 1e-5f) {
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j)
-      if (!(std::fabs(a.m[i][j] - b.m[i][j]) <= tolerance))
-        return ::testing::AssertionFailure()
-               << "element [" << i << "][" << j << "]: " << a.m[i][j] << " vs " << b.m[i][j];
-  return ::testing::AssertionSuccess();
+  return rktest::nearMatrix(a, b, tolerance);
 }
 
 inline bool sameBits(const Matrix& a, const Matrix& b) { return std::memcmp(a.m, b.m, sizeof a.m) == 0; }
