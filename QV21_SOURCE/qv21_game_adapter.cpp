@@ -1,18 +1,35 @@
 #include "qv21_game_adapter.h"
 
+#include "ctrl/rk_controller.h"
 #include "kernel/rk_device_context.h"
 #include "res/rk_res_save_loader.h"
+#include "res/rk_resource.h"
+#include "script/rk_script.h"
 
 namespace {
 
 constexpr unsigned char kGameId[16] = {0x5a, 0x3e, 0x91, 0x27, 0xc4, 0x0b, 0x4f, 0x6d,
                                        0x8a, 0x12, 0xe7, 0x35, 0x9c, 0x60, 0xb8, 0x41};
 
+// Loads a pack through the file manager, waits until its bytes are in memory
+// and files its entries as resources (runnable scripts when `scripts`).
+// A missing pack file throws from the file manager.
+std::unique_ptr<rk::res::RomPack> loadPack(const char* name, bool scripts) {
+  auto pack = std::make_unique<rk::res::RomPack>();
+  pack->load(name);
+  rk::script::waitUntilLoaded(pack->pack().get());
+  pack->setup(scripts);
+  return pack;
+}
+
 }  // namespace
 
-QV21GameAdapter::QV21GameAdapter() {
-  // The holder of the script and texture packs: with the packs' loading below.
-}
+struct QV21GameAdapter::Packs {
+  std::unique_ptr<rk::res::RomPack> script;
+  std::unique_ptr<rk::res::RomPack> textures;
+};
+
+QV21GameAdapter::QV21GameAdapter() : packs_(std::make_unique<Packs>()) {}
 
 QV21GameAdapter::~QV21GameAdapter() = default;
 
@@ -27,17 +44,37 @@ void QV21GameAdapter::configure() {
 void QV21GameAdapter::boot() {
   rk::res::RkResSaveLoader* saveLoader = rk::res::RkResSaveLoader::getInstance();
   saveLoader->prepareSaveFolder(rk::DeviceContext::getInstance()->getWindowHandle());
-  // Game manager: with the game core.
-  // The seven game libraries: with the Lua runtime.
-  // "script.pkp" (scripts) and "textures.pkp", each loaded and set up: with the game's packs.
-  // One player; the three game fonts: with the controllers and the fonts.
-  // The twelve preloaded script modules: with the script cache.
-  saveLoader->loadAll();
-  saveLoader->reflectAll();
+  // A boot that fails is not followed by shutdown: the packs must not outlive
+  // the resource manager, so they go at once.
+  try {
+    // Game manager: with the game core.
+    // The seven game libraries: with the game core.
+    packs_->script = loadPack("script.pkp", true);
+    packs_->textures = loadPack("textures.pkp", false);
+    rk::controller::ControllerManager::getInstance()->setPlayerNum(1);
+    // The three game fonts: with the fonts.
+    // The twelve preloaded script modules: with the game core.
+    saveLoader->loadAll();
+    saveLoader->reflectAll();
+  } catch (...) {
+    releasePacks();
+    throw;
+  }
 }
 
 void QV21GameAdapter::shutdown() {
   rk::res::RkResSaveLoader* saveLoader = rk::res::RkResSaveLoader::getInstance();
-  saveLoader->saveAll();
-  // Score unit, the game fonts, the game manager and the two packs: with the game core.
+  try {
+    saveLoader->saveAll();
+  } catch (...) {
+    releasePacks();  // as after a failed boot: never after the resource manager
+    throw;
+  }
+  // Score unit, the game fonts and the game manager: with the game core.
+  releasePacks();
+}
+
+void QV21GameAdapter::releasePacks() {
+  packs_->script.reset();
+  packs_->textures.reset();
 }

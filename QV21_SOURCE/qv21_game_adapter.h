@@ -1,6 +1,8 @@
 // The game's adapter to the framework: window mode, boot, per-frame hook and
 // shut-down of the game.
 #pragma once
+#include <memory>
+
 #include "kernel/rk_game_adapter.h"
 
 class QV21GameAdapter : public rk::IGameAdapter {
@@ -15,4 +17,11 @@ class QV21GameAdapter : public rk::IGameAdapter {
   void boot() override;
   int update(float dt) override { return 0; }
   void shutdown() override;
+
+ private:
+  struct Packs;
+  void releasePacks();
+
+  // The script pack and the texture pack, loaded at boot and deleted at shut-down.
+  std::unique_ptr<Packs> packs_;
 };

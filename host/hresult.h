@@ -21,6 +21,9 @@ constexpr HResult DXGI_ERROR_DEVICE_REMOVED = static_cast<HResult>(0x887A0005u);
 constexpr HResult DXGI_ERROR_DEVICE_HUNG = static_cast<HResult>(0x887A0006u);
 constexpr HResult DXGI_ERROR_DEVICE_RESET = static_cast<HResult>(0x887A0007u);
 constexpr HResult DXGI_ERROR_NOT_FOUND = static_cast<HResult>(0x887A0002u);
+constexpr HResult DXGI_ERROR_INVALID_CALL = static_cast<HResult>(0x887A0001u);
+constexpr HResult DXGI_ERROR_UNSUPPORTED = static_cast<HResult>(0x887A0004u);
+constexpr HResult DXGI_ERROR_DRIVER_INTERNAL_ERROR = static_cast<HResult>(0x887A0020u);
 
 constexpr bool succeeded(HResult hr) { return hr >= 0; }
 constexpr bool failed(HResult hr) { return hr < 0; }

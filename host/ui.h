@@ -261,3 +261,47 @@ using FileDialogSink = std::function<bool(FileDialogRequest& request)>;
 void setFileDialogSink(FileDialogSink sink);  // an empty function removes it
 
 }  // namespace host::ui
+
+// ================================================================ font dialog
+// The system font dialog (ChooseFontA with its LOGFONTA record). This layer has
+// no font dialog of its own: unless a test sink answers, every request comes
+// back cancelled with the record untouched, as when the user closes the dialog.
+namespace host::ui {
+
+// CHOOSEFONTA flags and font type, with the Windows values.
+enum : unsigned {
+  CF_SCREENFONTS = 0x1,
+  CF_INITTOLOGFONTSTRUCT = 0x40,
+  CF_EFFECTS = 0x100,
+  CF_FIXEDPITCHONLY = 0x4000,
+  CF_NOVERTFONTS = 0x1000000,
+  SCREEN_FONTTYPE = 0x2000,
+};
+// LOGFONTA values.
+enum : int { SHIFTJIS_CHARSET = 128, FIXED_PITCH = 1, FF_MODERN = 0x30 };
+// Longest face name a LOGFONTA holds, without its terminating zero.
+constexpr std::size_t kFaceNameMax = 31;
+
+struct LogFont {
+  int height = 0;
+  int charSet = 0;
+  int pitchAndFamily = 0;
+  std::string faceName;  // program (CP932) text, at most kFaceNameMax bytes
+};
+
+struct FontDialogRequest {
+  Window* owner = nullptr;
+  unsigned flags = 0;     // CF_ flags
+  unsigned fontType = 0;  // SCREEN_FONTTYPE and siblings
+  int pointSize = 0;
+  LogFont* font = nullptr;  // in: the initial font; out: the chosen one. Null: none given
+};
+
+// True when a font was chosen (written into request.font when one is given).
+bool showFontDialog(FontDialogRequest& request);
+
+// Test hook: every dialog goes to the sink, which answers it.
+using FontDialogSink = std::function<bool(FontDialogRequest& request)>;
+void setFontDialogSink(FontDialogSink sink);  // an empty function removes it
+
+}  // namespace host::ui

@@ -1,19 +1,27 @@
 // The run function end to end under the offscreen driver: start-up, boot, the
-// loop, shut-down, the single instance and the way down after an exception.
+// autoexec script, the loop, shut-down, the single instance and the way down
+// after an exception.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <memory>
 #include <new>
 #include <stdexcept>
 
 #include "framework_test_support.h"
 #include "host/ui.h"
 #include "kernel/rk_framework.h"
+#include "kernel/rk_global_data.h"
 #include "kernel/rk_hr_exception.h"
 #include "kernel/rk_instance_table.h"
+#include "res/rk_resource.h"
+#include "script/rk_script.h"
 #include "support/error_log_capture.h"
+#include "support/script_pack.h"
+#include "task/rk_script_task.h"
 
 namespace {
 
@@ -43,10 +51,58 @@ int filledSlots() {
   return n;
 }
 
+// The first script: counts the frames it has run in the number "frames" and,
+// when `exitAt` is given, calls exitGame in that frame.
+std::string autoexecSource(int exitAt = 0) {
+  return "function main()\n"
+         "  local frames = 0\n"
+         "  while true do\n"
+         "    frames = frames + 1\n"
+         "    setGlobalVariable('frames', frames)\n"
+         "    if frames == " + std::to_string(exitAt) + " then exitGame() end\n"
+         "    coroutine.yield()\n"
+         "  end\n"
+         "end\n"
+         "entryCoRoutine('main')\n";
+}
+
+int framesCounted() { return static_cast<int>(rk::GlobalVariable::getInstance()->getNumber("frames")); }
+
+// Boots as the game does: loads the data folder's script pack (before the
+// recorded boot) and deletes it at shut-down, or at once when the boot fails.
+class PackAdapter : public rktest::RecordingAdapter {
+ public:
+  using RecordingAdapter::RecordingAdapter;
+  void boot() override {
+    pack_ = std::make_unique<rk::res::RomPack>();
+    try {
+      pack_->load("script.pkp");
+      rk::script::waitUntilLoaded(pack_->pack().get());
+      pack_->setup(true);
+      RecordingAdapter::boot();
+    } catch (...) {
+      pack_.reset();
+      throw;
+    }
+  }
+  void shutdown() override {
+    struct Release {
+      std::unique_ptr<rk::res::RomPack>& pack;
+      ~Release() { pack.reset(); }
+    } release{pack_};
+    RecordingAdapter::shutdown();
+  }
+
+ private:
+  std::unique_ptr<rk::res::RomPack> pack_;
+};
+
 class RunGameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
+    cwd = std::make_unique<rktest::CurrentDirGuard>(data.path());
+    writeScripts({{"script/autoexec.a", autoexecSource()}});
     rktest::resetDeviceContext();
     rk::setGameAdapter(&adapter);
     ui::setMessageBoxSink([this](const std::string& text, const std::string& caption, unsigned type) {
@@ -59,6 +115,10 @@ class RunGameTest : public ::testing::Test {
     rktest::resetDeviceContext();
   }
   int run() { return rk::runGame(kClass, kCaption, &accelerators); }
+  // The data folder's script pack.
+  void writeScripts(const rktest::PackSources& scripts) {
+    ASSERT_TRUE(rktest::writePack(data.file("script.pkp"), scripts));
+  }
   // Ends the run from the game's hook once `frames` hooks have run.
   void closeAfter(int hooks) {
     adapter.onUpdate = [this, hooks] {
@@ -67,10 +127,12 @@ class RunGameTest : public ::testing::Test {
   }
 
   rktest::TempDir runtime;
+  rktest::TempDir data;  // the current directory: the game's data folder
+  std::unique_ptr<rktest::CurrentDirGuard> cwd;
   rktest::ErrorLogCapture log;
   rk::DeviceContext* context = rk::DeviceContext::getInstance();
   Trace trace;
-  rktest::RecordingAdapter adapter{&trace};
+  PackAdapter adapter{&trace};
   ui::AcceleratorTable accelerators{{true, ui::VK_RETURN, 40001}};
   std::vector<Box> boxes;
 };
@@ -89,7 +151,11 @@ TEST_F(RunGameTest, NormalRunBootsLoopsAndTakesTheGameDownBeforeTheFramework) {
     EXPECT_EQ(w, 640);
     EXPECT_EQ(h, 360);
   };
-  adapter.onShutdown = [&] { slotsAtShutdown = filledSlots(); };
+  int scriptFrames = 0;
+  adapter.onShutdown = [&] {
+    slotsAtShutdown = filledSlots();
+    scriptFrames = framesCounted();
+  };
   closeAfter(6);
 
   EXPECT_EQ(run(), 0);
@@ -104,9 +170,52 @@ TEST_F(RunGameTest, NormalRunBootsLoopsAndTakesTheGameDownBeforeTheFramework) {
   EXPECT_EQ(trace[1], "boot");
   EXPECT_EQ(trace.back(), "shutdown");
   EXPECT_GE(adapter.steps.size(), 6u);
+  EXPECT_EQ(scriptFrames * 2, static_cast<int>(adapter.steps.size()));  // the autoexec ran in every frame
   EXPECT_FALSE(ui::isWindow(context->getWindowHandle()));
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(log.empty()) << log.text();  // start-up and shut-down match slot for slot
+}
+
+// The autoexec task exists from the first frame on; exitGame closes the window
+// and no frame runs after the one that asked.
+TEST_F(RunGameTest, AutoexecRunsEveryFrameAndExitGameEndsTheRun) {
+  writeScripts({{"script/autoexec.a", autoexecSource(4)}});
+  rk::task::ScriptTask* seen = nullptr;
+  adapter.onUpdate = [&] {
+    if (adapter.steps.size() != 1) return;
+    seen = context->autoexecTask();
+    ASSERT_NE(seen, nullptr);
+    EXPECT_EQ(seen->scriptName(), "script/autoexec");
+    EXPECT_EQ(seen->priority(), 4);
+    EXPECT_TRUE(seen->isActive());
+    EXPECT_TRUE(seen->isAlive());
+    const std::vector<rk::task::Task*> tasks = rk::task::TaskManager::getInstance()->tasks();
+    EXPECT_NE(std::find(tasks.begin(), tasks.end(), seen), tasks.end());
+  };
+  int scriptFrames = 0;
+  adapter.onShutdown = [&] { scriptFrames = framesCounted(); };
+
+  EXPECT_EQ(run(), 0);
+  EXPECT_NE(seen, nullptr);
+  EXPECT_EQ(scriptFrames, 4);
+  EXPECT_EQ(adapter.steps.size(), 8u);  // two hooks a frame, four frames
+  EXPECT_EQ(trace.back(), "shutdown");
+  EXPECT_EQ(context->autoexecTask(), nullptr);
+  EXPECT_FALSE(ui::isWindow(context->getWindowHandle()));
+  EXPECT_EQ(filledSlots(), 0);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(log.empty()) << log.text();
+}
+
+TEST_F(RunGameTest, MissingAutoexecScriptTakesEverythingDownThenShowsItsName) {
+  writeScripts({{"script/other.a", "x = 1"}});
+  EXPECT_EQ(run(), 0);
+  EXPECT_EQ(trace, (Trace{"configure", "boot", "shutdown"}));  // booted, no frame
+  EXPECT_EQ(filledSlots(), 0);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("script/autoexec.a"), std::string::npos) << boxes[0].text;
+  EXPECT_EQ(boxes[0].caption, "エラー");
+  EXPECT_TRUE(boxes[0].frameworkWasDown);
 }
 
 TEST_F(RunGameTest, FailureTakesEverythingDownThenShowsTheErrorBox) {

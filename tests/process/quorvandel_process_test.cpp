@@ -1,10 +1,13 @@
-// The game executable as a process, headless under SDL's offscreen driver: it
-// starts and ends cleanly, and a second copy exits at once with -1.
+// The game executable as a process, headless under SDL's offscreen driver, in a
+// data folder whose script pack holds the autoexec script of each test: it
+// starts and ends cleanly, its autoexec ends it through exitGame after the
+// right number of frames, and a second copy exits at once with -1.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -13,6 +16,7 @@
 
 #include "host/ui.h"
 #include "qv21_resource.h"
+#include "support/script_pack.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -22,6 +26,32 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kExecutable = std::string(RK_BINARY_DIR) + "/quorvandel";
 
+// Waits for the next frame forever, as the sample data's autoexec does.
+constexpr char kIdleAutoexec[] = "function main() while true do coroutine.yield() end end entryCoRoutine('main')";
+
+// Marks its first frame in "started.txt", waits until "release.txt" exists,
+// then counts its frames into "frames.txt" every frame and calls exitGame in
+// the 30th. A frame run after that would raise the count.
+constexpr char kCountingAutoexec[] = R"(
+local function touch(name, text)
+  local file = io.open(name, "w")
+  file:write(text)
+  file:close()
+end
+function main()
+  touch("started.txt", "1")
+  while not io.open("release.txt", "r") do coroutine.yield() end
+  local frames = 0
+  while true do
+    frames = frames + 1
+    touch("frames.txt", tostring(frames))
+    if frames == 30 then exitGame() end
+    coroutine.yield()
+  end
+end
+entryCoRoutine("main")
+)";
+
 class GameProcess : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -29,22 +59,28 @@ class GameProcess : public ::testing::Test {
     fsys::create_directories(runtime());
     fsys::create_directories(dataHome());
     setenv("XDG_RUNTIME_DIR", runtime().c_str(), 1);
+    writeDataFolder(kIdleAutoexec);
   }
   void TearDown() override {
-    if (pid_ > 0) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
+    for (pid_t pid : pids_) {
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
     }
   }
   std::string runtime() const { return dir_.file("run"); }
   std::string dataHome() const { return dir_.file("home"); }
   // The save folder the game makes when it boots.
   fsys::path saveFolder() const { return fsys::path(dataHome()) / fsys::u8path(u8"装甲機兵クォルヴァンデル体験版"); }
+  // The two packs the game's boot loads: the scripts and (empty) textures.
+  void writeDataFolder(const std::string& autoexec) {
+    ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), {{"script/autoexec.a", autoexec}}));
+    ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
+  }
 
-  void start() {
-    pid_ = fork();
-    ASSERT_GE(pid_, 0);
-    if (pid_ == 0) {
+  // Starts a copy of the game in the data folder; the first one started is pid_.
+  pid_t start() {
+    const pid_t pid = fork();
+    if (pid == 0) {
       if (chdir(dir_.path().c_str()) != 0) _exit(90);
       std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
                                       "XDG_RUNTIME_DIR=" + runtime(), "XDG_DATA_HOME=" + dataHome(),
@@ -56,21 +92,25 @@ class GameProcess : public ::testing::Test {
       execve(kExecutable.c_str(), argv, envp.data());
       _exit(91);
     }
+    EXPECT_GT(pid, 0);
+    if (pid > 0) pids_.push_back(pid);
+    if (pid_ < 0) pid_ = pid;
+    return pid;
   }
   // The exit code, or -1 when the process did not end within the time.
-  int waitForExit(std::chrono::seconds limit) {
+  int waitForExit(pid_t pid, std::chrono::seconds limit) {
     const auto until = Clock::now() + limit;
     while (Clock::now() < until) {
       int status = 0;
-      const pid_t done = waitpid(pid_, &status, WNOHANG);
-      if (done == pid_) {
-        pid_ = -1;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        pids_.erase(std::remove(pids_.begin(), pids_.end(), pid), pids_.end());
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return -1;
   }
+  int waitForExit(std::chrono::seconds limit) { return waitForExit(pid_, limit); }
   bool waitFor(const fsys::path& path, std::chrono::seconds limit) {
     const auto until = Clock::now() + limit;
     while (Clock::now() < until && !fsys::exists(path)) std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -79,6 +119,7 @@ class GameProcess : public ::testing::Test {
 
   rktest::TempDir dir_;
   pid_t pid_ = -1;
+  std::vector<pid_t> pids_;  // started and not yet reaped
 };
 
 TEST_F(GameProcess, StartsHeadlessAndEndsCleanlyWhenAskedToTerminate) {
@@ -89,6 +130,28 @@ TEST_F(GameProcess, StartsHeadlessAndEndsCleanlyWhenAskedToTerminate) {
   ASSERT_EQ(kill(pid_, SIGTERM), 0);  // arrives as a close of the window
   EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
   EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"));
+}
+
+TEST_F(GameProcess, AutoexecEndsTheGameAfterItsFramesWhileASecondCopyExitsAtOnce) {
+  writeDataFolder(kCountingAutoexec);
+  start();
+  ASSERT_TRUE(waitFor(dir_.file("started.txt"), std::chrono::seconds(20)));
+
+  const pid_t second = start();
+  EXPECT_EQ(waitForExit(second, std::chrono::seconds(10)), 255);  // -1
+  EXPECT_FALSE(fsys::exists(dir_.file("frames.txt")));  // the first copy still waits
+
+  rktest::writeBytes(dir_.file("release.txt"), "go");
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  EXPECT_EQ(rktest::readBytes(dir_.file("frames.txt")), "30");
+  EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"));
+}
+
+TEST_F(GameProcess, MissingScriptPackEndsTheGameWithAnErrorInTheLog) {
+  fsys::remove(dir_.file("script.pkp"));
+  start();
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  EXPECT_NE(rktest::readBytes((saveFolder() / "error_log.txt").string()).find("script.pkp"), std::string::npos);
 }
 
 TEST_F(GameProcess, SecondCopyExitsAtOnceWithMinusOne) {

@@ -92,6 +92,10 @@ class DeviceContext {
   unsigned screenWidth() const { return screen_width_; }
   unsigned screenHeight() const { return screen_height_; }
 
+  // Written by the scripts' setResetMode and resetDevice; nothing else reads it.
+  bool resetMode() const { return reset_mode_; }
+  void setResetMode(bool mode) { reset_mode_ = mode; }
+
   // Draws one frame. Nothing is drawn while no device has been built.
   void drawFrame();
 
@@ -116,6 +120,7 @@ class DeviceContext {
   unsigned screen_width_ = 0;
   unsigned screen_height_ = 0;
   double frame_time_ = 0.0;
+  bool reset_mode_ = false;
 };
 
 }  // namespace rk

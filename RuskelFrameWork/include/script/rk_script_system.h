@@ -1,8 +1,9 @@
-// The script-control globals: starting script tasks, phase entries, user
-// libraries, module inclusion, running script files, the file-manager pump,
-// mouse handlers, task pauses and script-state objects. They belong to the
-// system table (the second global table) and the script-state table (the
-// fifteenth).
+// The system table (the second global table): ending the game, the
+// script-control globals (starting script tasks, phase entries, user libraries,
+// module inclusion, running script files, the file-manager pump, mouse
+// handlers, task pauses), timing, the cancel key, global variables, the normal
+// pause, message boxes and font dialogs. Also the script-state table (the
+// fifteenth): script-state objects and the task pause.
 #pragma once
 #include <lua.hpp>
 

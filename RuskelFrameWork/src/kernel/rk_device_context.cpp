@@ -1,5 +1,7 @@
 #include "kernel/rk_device_context.h"
 
+#include "actor/rk_actor.h"
+#include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_global_data.h"
@@ -74,7 +76,8 @@ void DeviceContext::shutdown() {
   // 7.
   delete window_config_.model_sync_task;
   window_config_.model_sync_task = nullptr;
-  // 8. Actor manager: with the actors.
+  // 8. Every actor out of use, then the actor manager.
+  if (singletonExists(InstanceSlot::ActorManager)) actor::ActorManager::destroyInstance();
   // 9.
   driver::StopWatchImpl::destroyInstance();
   // 10. Script-state manager, if still there.
@@ -86,7 +89,8 @@ void DeviceContext::shutdown() {
   // 15. Tasks not owned elsewhere.
   if (singletonExists(InstanceSlot::TaskManager)) task::TaskManager::getInstance()->deleteTasks(false);
   // 16. Collision-group manager: with physics. Texture manager: with the renderer.
-  // 17. Controller manager: with the controllers.
+  // 17.
+  if (singletonExists(InstanceSlot::ControllerManager)) controller::ControllerManager::destroyInstance();
   // 18. Effect system, if still there: with the effects.
   // 19. The file manager stops and joins its load thread.
   if (fs::FileManager* files = fs::FileManager::getInstance()) {

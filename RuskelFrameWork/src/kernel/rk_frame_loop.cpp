@@ -1,5 +1,7 @@
 #include "kernel/rk_frame_loop.h"
 
+#include "actor/rk_actor.h"
+#include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
 #include "host/ui.h"
 #include "kernel/rk_device_context.h"
@@ -67,19 +69,23 @@ void runFrameLoop() {
 void updateFramework(float dt) {
   DeviceContext* context = DeviceContext::getInstance();
   if (context->isUpdatePause()) return;
-  // 1. Actor manager: with the actors.
+  // 1. Actor manager.
+  if (actor::ActorManager* actors = actor::ActorManager::getInstance()) actors->update(dt);
   // 2. Input.
-  if (InputContext* input = InputContext::getInstance()) {
-    if (driver::InputDriver* driver = input->getDriver()) driver->poll();
-  }
-  // 3. System controller, then each player's controller: with the controllers.
+  driver::InputDriver* driver = nullptr;
+  if (InputContext* input = InputContext::getInstance()) driver = input->getDriver();
+  if (driver) driver->poll();
+  // 3. System controller, then each player's controller (they need a driver to read).
+  controller::ControllerManager* controllers = controller::ControllerManager::getInstance();
+  if (controllers && driver) controllers->update(*driver, dt);
   // 4. The game's hook.
   if (IGameAdapter* adapter = context->gameAdapter()) adapter->update(dt);
   // 5. Every task: scripts, physics, sound, sync, models, cameras.
   if (task::TaskManager* tasks = task::TaskManager::getInstance()) tasks->update(dt);
   // 6. Audio listener from the listener camera, under the audio lock: with the audio.
   // 7. The first queued wipe: with the wipes.
-  // 8. The system controller's previous state: with the controllers.
+  // 8. The system controller's previous state.
+  if (controllers) controllers->endFrame();
 }
 
 }  // namespace rk

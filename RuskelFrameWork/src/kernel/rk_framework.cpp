@@ -3,6 +3,8 @@
 #include <exception>
 #include <string>
 
+#include "actor/rk_actor.h"
+#include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
@@ -60,9 +62,9 @@ void startupFramework() {
   context->setStopWatch(driver::StopWatch::initialize());  // 12: created paused
   // 13. Script-state manager: no states and no user libraries yet.
   script::ScriptStateManager::createInstance();
-  // 14. Controller manager: with the controllers.
+  controller::ControllerManager::createInstance();     // 14
   // 15. Camera manager: with the cameras.
-  // 16. Actor manager: with the actors.
+  actor::ActorManager::createInstance();               // 16
   // 17. Model manager: with the models.
   // 18. Collision-group manager: with physics.
   // 19. Rigid-body manager: with physics.
@@ -140,9 +142,12 @@ int runGame(const char* className, const char* caption, const host::ui::Accelera
       guard.setBooted();
     }
     // The display-list manager's copy of the display-list font: with the display list.
-    // The autoexec script task ("script/autoexec", priority 4, active and alive),
-    // owned by the task manager and kept in the device context: with the boot of the script pack.
+    // The first script: owned by the task manager, kept in the device context.
     task::TaskManager::getInstance();
+    auto* autoexec = new task::ScriptTask("script/autoexec", 4, nullptr);
+    autoexec->setActive(true);
+    autoexec->setAlive(true);
+    context->setAutoexecTask(autoexec);
     runFrameLoop();
     guard.shutdownNow();
   } catch (const HrException& e) {

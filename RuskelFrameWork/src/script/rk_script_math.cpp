@@ -5,6 +5,7 @@
 #include "kernel/rk_error_log.h"
 #include "math/rk_fft.h"
 #include "math/rk_normal_rand.h"
+#include "util/rk_line_convert.h"
 #include "rk_script_math_internal.h"
 
 namespace rk::script::math {
@@ -34,12 +35,8 @@ int createFFT(lua_State* L) {
   return pushLuaObject(L, *fft, fft, rk::math::kFFTClass);
 }
 
-// The polyline-to-capsule converter is not part of the build yet; until it
-// is, there is no object to return.
-int createPointConvert(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
+// A new polyline-to-capsule converter, owned by its script object.
+int createPointConvert(lua_State* L) { return util::pushNewLineConvert(L); }
 
 const LuaFunctionPair kMathFunctions[] = {
     {createVEC3, "createVEC3"},

@@ -1,0 +1,62 @@
+#include "host/memory.h"
+
+#include <sys/sysinfo.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace host::memory {
+
+namespace {
+
+std::atomic<bool> failing{false};
+
+// MemTotal and MemAvailable in KiB from /proc/meminfo; false when either is missing.
+bool readMemInfo(unsigned long long* total, unsigned long long* available) {
+  std::FILE* file = std::fopen("/proc/meminfo", "r");
+  if (!file) return false;
+  bool haveTotal = false, haveAvailable = false;
+  char line[256];
+  while (std::fgets(line, sizeof line, file)) {
+    unsigned long long value = 0;
+    if (std::sscanf(line, "MemTotal: %llu", &value) == 1) {
+      *total = value;
+      haveTotal = true;
+    } else if (std::sscanf(line, "MemAvailable: %llu", &value) == 1) {
+      *available = value;
+      haveAvailable = true;
+    }
+  }
+  std::fclose(file);
+  return haveTotal && haveAvailable;
+}
+
+}  // namespace
+
+bool memoryLoad(unsigned* percent) {
+  if (failing.load()) {
+    errno = EIO;
+    return false;
+  }
+  unsigned long long total = 0, available = 0;
+  if (!readMemInfo(&total, &available)) {
+    // Older kernels lack MemAvailable: free and buffer memory count as available.
+    struct sysinfo info {};
+    if (sysinfo(&info) != 0) return false;
+    total = static_cast<unsigned long long>(info.totalram) * info.mem_unit;
+    available = static_cast<unsigned long long>(info.freeram + info.bufferram) * info.mem_unit;
+  }
+  if (total == 0) {
+    errno = EIO;
+    return false;
+  }
+  if (available > total) available = total;
+  if (percent) *percent = static_cast<unsigned>((total - available) * 100 / total);
+  return true;
+}
+
+void setMemoryStatusFails(bool fails) { failing.store(fails); }
+
+}  // namespace host::memory
