@@ -24,6 +24,8 @@ constexpr HResult DXGI_ERROR_NOT_FOUND = static_cast<HResult>(0x887A0002u);
 constexpr HResult DXGI_ERROR_INVALID_CALL = static_cast<HResult>(0x887A0001u);
 constexpr HResult DXGI_ERROR_UNSUPPORTED = static_cast<HResult>(0x887A0004u);
 constexpr HResult DXGI_ERROR_DRIVER_INTERNAL_ERROR = static_cast<HResult>(0x887A0020u);
+constexpr HResult XAUDIO2_E_INVALID_CALL = static_cast<HResult>(0x88960001u);
+constexpr HResult XAUDIO2_E_DEVICE_INVALIDATED = static_cast<HResult>(0x88960004u);
 
 constexpr bool succeeded(HResult hr) { return hr >= 0; }
 constexpr bool failed(HResult hr) { return hr < 0; }

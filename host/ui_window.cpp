@@ -99,8 +99,14 @@ Window* createWindow(const std::string& className, const std::string& caption, u
   if (detail::ensureVideo()) {
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (style & WS_POPUP) flags |= SDL_WINDOW_BORDERLESS;
+    // On a real display the GPU layer presents into the window with GL.
+    const bool gl = !detail::videoIsHeadless();
     record->sdl = SDL_CreateWindow(utf8(caption).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                   std::max(clientWidth, 1), std::max(clientHeight, 1), flags);
+                                   std::max(clientWidth, 1), std::max(clientHeight, 1),
+                                   flags | (gl ? SDL_WINDOW_OPENGL : 0));
+    if (!record->sdl && gl)
+      record->sdl = SDL_CreateWindow(utf8(caption).c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                     std::max(clientWidth, 1), std::max(clientHeight, 1), flags);
     // The game keeps the screen awake while it runs.
     SDL_DisableScreenSaver();
   }
