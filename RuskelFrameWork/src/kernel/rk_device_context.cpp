@@ -1,6 +1,7 @@
 #include "kernel/rk_device_context.h"
 
 #include "actor/rk_actor.h"
+#include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
 #include "kernel/rk_error_log.h"
@@ -88,7 +89,8 @@ void DeviceContext::shutdown() {
   // 14. Rigid-body manager: with physics. Sync unit: with the scene.
   // 15. Tasks not owned elsewhere.
   if (singletonExists(InstanceSlot::TaskManager)) task::TaskManager::getInstance()->deleteTasks(false);
-  // 16. Collision-group manager: with physics. Texture manager: with the renderer.
+  // 16. Collision-group manager (registered groups stay). Texture manager: with the renderer.
+  if (singletonExists(InstanceSlot::CollisionGroupManager)) collision::CollisionGroupManager::destroyInstance();
   // 17.
   if (singletonExists(InstanceSlot::ControllerManager)) controller::ControllerManager::destroyInstance();
   // 18. Effect system, if still there: with the effects.

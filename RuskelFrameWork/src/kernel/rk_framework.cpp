@@ -4,6 +4,7 @@
 #include <string>
 
 #include "actor/rk_actor.h"
+#include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
 #include "kernel/rk_device_context.h"
@@ -66,7 +67,7 @@ void startupFramework() {
   // 15. Camera manager: with the cameras.
   actor::ActorManager::createInstance();               // 16
   // 17. Model manager: with the models.
-  // 18. Collision-group manager: with physics.
+  collision::CollisionGroupManager::createInstance();  // 18
   // 19. Rigid-body manager: with physics.
   // 20. Texture manager: with the renderer.
   // 21. Light manager: with the lights.

@@ -1,6 +1,7 @@
 #include "script/rk_script_tables.h"
 
 #include "script/rk_script_actor.h"
+#include "script/rk_script_collision.h"
 #include "script/rk_script_controller.h"
 #include "script/rk_script_debug.h"
 #include "script/rk_script_math.h"
@@ -23,7 +24,7 @@ const std::array<LuaFunctionTable, kGlobalTableCount>& globalFunctionTables() {
       windowFunctionTable(),       // 8 window
       {},                          // 9 display and graphics objects
       actorFunctionTable(),        // 10 actors
-      {},                          // 11 collision
+      collisionFunctionTable(),    // 11 collision
       mathFunctionTable(),         // 12 math
       resourceFunctionTable(),     // 13 resources and data chunks
       {},                          // 14 2D drawing commands
