@@ -6,6 +6,7 @@
 #pragma once
 #include <boost/shared_ptr.hpp>
 
+#include "audio/rk_audio_context.h"
 #include "host/ui.h"
 
 namespace rk {
@@ -121,6 +122,8 @@ class DeviceContext {
   unsigned screen_height_ = 0;
   double frame_time_ = 0.0;
   bool reset_mode_ = false;
+  // The process's audio context, after every field of the device context.
+  audio::AudioContext audio_context_;
 };
 
 }  // namespace rk

@@ -114,7 +114,8 @@ void DeviceContext::shutdown() {
   driver::DeviceReCreateNotifyManager::destroyInstance();
   driver::DeviceLostNotifyManager::destroyInstance();
   // 25. Device release: with the renderer.
-  // 26. Audio thread and engine: with the audio context.
+  // 26. The audio thread stops its players and is joined; then the engine goes.
+  audio_context_.stop();
   // 27. The resource manager last.
   res::ResourceManager::destroyInstance();
 }

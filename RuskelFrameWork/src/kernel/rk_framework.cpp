@@ -4,6 +4,7 @@
 #include <string>
 
 #include "actor/rk_actor.h"
+#include "audio/rk_audio_context.h"
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
@@ -79,7 +80,7 @@ void startupFramework() {
   script::ScriptCache::createInstance();
   // 29. Effect system: with the effects.
   context->stopWatch()->start();                           // 30
-  // 31. Audio context start (engine, mastering voice, audio thread): with the audio.
+  audio::AudioContext::getInstance()->init();              // 31: engine, mastering voice, audio thread
 }
 
 shutdownGuard::~shutdownGuard() {

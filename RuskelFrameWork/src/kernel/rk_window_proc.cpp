@@ -1,5 +1,6 @@
 #include "kernel/rk_window_proc.h"
 
+#include "audio/rk_audio_context.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_instance_table.h"
 #include "platform/driver/rk_stopwatch.h"
@@ -116,10 +117,19 @@ ui::LResult wndProc(ui::Window* window, unsigned message, ui::WParam wParam, ui:
 }
 
 void setAudioActive(bool active) {
+  audio::AudioContext* audio = audio::AudioContext::getInstance();
+  if (!audio) return;
   if (active) {
-    // Resume music, 3D sounds and normal sound effects: with the audio context.
+    audio->popMainMusicStatus();
+    audio->pop3DSoundStatus();
+    audio->popNormalSoundEffect();
   } else {
-    // Push and stop music, 3D sounds and normal sound effects: with the audio context.
+    audio->pushMainMusicStatus();
+    audio->push3DSoundStatus();
+    audio->pushNormalSoundEffect();
+    audio->allStop3DSound();
+    audio->stopAllNormalSE();
+    audio->stopMusic();
   }
 }
 
