@@ -26,9 +26,10 @@
 // shader file names the renderer loads (data/shaders/*.cso); their conventions
 // are in host/gpu/pipeline.h.
 // Test hooks: setAdapterList / traceAdapterList, injectPresentResult,
-// CommandQueue::holdCompletion.
+// injectCallFailure, CommandQueue::holdCompletion.
 #pragma once
 
+#include "host/gpu/call_failure.h"
 #include "host/gpu/command_list.h"
 #include "host/gpu/descriptor_heap.h"
 #include "host/gpu/descs.h"

@@ -1,5 +1,6 @@
 #include "host/gpu/command_list.h"
 
+#include "host/gpu/call_failure.h"
 #include "host/gpu/descriptor_heap.h"
 #include "host/gpu/resource.h"
 
@@ -43,7 +44,11 @@ const char* commandKindName(CommandKind kind) {
   return i < sizeof(names) / sizeof(names[0]) ? names[i] : "?";
 }
 
-HResult CommandAllocator::reset() { return openLists > 0 ? E_FAIL : S_OK; }
+HResult CommandAllocator::reset() {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::ResetCommandAllocator); failed(injected))
+    return injected;
+  return openLists > 0 ? E_FAIL : S_OK;
+}
 
 GraphicsCommandList::GraphicsCommandList(CommandListType type, CommandAllocator* allocator, PipelineState* initial)
     : type_(type), allocator_(Ref<CommandAllocator>::share(allocator)) {
@@ -56,6 +61,8 @@ GraphicsCommandList::~GraphicsCommandList() {
 }
 
 HResult GraphicsCommandList::close() {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CloseCommandList); failed(injected))
+    return injected;
   if (!recording_) return E_FAIL;
   recording_ = false;
   if (allocator_) --allocator_->openLists;
@@ -63,6 +70,8 @@ HResult GraphicsCommandList::close() {
 }
 
 HResult GraphicsCommandList::reset(CommandAllocator* allocator, PipelineState* initial) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::ResetCommandList); failed(injected))
+    return injected;
   if (recording_ || !allocator) return E_FAIL;
   allocator_ = Ref<CommandAllocator>::share(allocator);
   ++allocator_->openLists;

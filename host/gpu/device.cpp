@@ -6,6 +6,7 @@
 #include <new>
 
 #include "host/gpu/backend.h"
+#include "host/gpu/call_failure.h"
 #include "host/gpu/format.h"
 
 namespace host::gpu {
@@ -55,6 +56,8 @@ HResult Device::getDeviceRemovedReason() const { return backend_->removedReason;
 Trace* Device::trace() { return backend_->trace(); }
 
 HResult Device::createCommandQueue(const CommandQueueDesc& desc, Ref<CommandQueue>* queue) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateCommandQueue); failed(injected))
+    return injected;
   if (!queue) return E_POINTER;
   if (desc.type != D3D12_COMMAND_LIST_TYPE_DIRECT) return E_NOTIMPL;
   *queue = Ref<CommandQueue>::adopt(new CommandQueue(backend_, desc));
@@ -62,6 +65,8 @@ HResult Device::createCommandQueue(const CommandQueueDesc& desc, Ref<CommandQueu
 }
 
 HResult Device::createCommandAllocator(CommandListType type, Ref<CommandAllocator>* allocator) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateCommandAllocator); failed(injected))
+    return injected;
   if (!allocator) return E_POINTER;
   if (type != D3D12_COMMAND_LIST_TYPE_DIRECT) return E_NOTIMPL;
   *allocator = Ref<CommandAllocator>::adopt(new CommandAllocator(type));
@@ -70,6 +75,8 @@ HResult Device::createCommandAllocator(CommandListType type, Ref<CommandAllocato
 
 HResult Device::createCommandList(std::uint32_t, CommandListType type, CommandAllocator* allocator,
                                   PipelineState* initial, Ref<GraphicsCommandList>* list) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateCommandList); failed(injected))
+    return injected;
   if (!list) return E_POINTER;
   if (!allocator || allocator->type() != type) return E_INVALIDARG;
   *list = Ref<GraphicsCommandList>::adopt(new GraphicsCommandList(type, allocator, initial));
@@ -77,12 +84,15 @@ HResult Device::createCommandList(std::uint32_t, CommandListType type, CommandAl
 }
 
 HResult Device::createFence(std::uint64_t initialValue, FenceFlags, Ref<Fence>* fence) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateFence); failed(injected)) return injected;
   if (!fence) return E_POINTER;
   *fence = Ref<Fence>::adopt(new Fence(backend_, initialValue));
   return S_OK;
 }
 
 HResult Device::createDescriptorHeap(const DescriptorHeapDesc& desc, Ref<DescriptorHeap>* heap) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateDescriptorHeap); failed(injected))
+    return injected;
   if (!heap) return E_POINTER;
   if (desc.type > D3D12_DESCRIPTOR_HEAP_TYPE_DSV || desc.numDescriptors == 0 || desc.numDescriptors > 1000000)
     return E_INVALIDARG;
@@ -96,6 +106,8 @@ HResult Device::createDescriptorHeap(const DescriptorHeapDesc& desc, Ref<Descrip
 
 HResult Device::createCommittedResource(const HeapProperties& heap, HeapFlags, const ResourceDesc& desc,
                                         ResourceStates initialState, const ClearValue*, Ref<Resource>* resource) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateCommittedResource); failed(injected))
+    return injected;
   if (heap.type < D3D12_HEAP_TYPE_DEFAULT || heap.type > D3D12_HEAP_TYPE_READBACK) return E_INVALIDARG;
   const HResult check = desc.dimension == D3D12_RESOURCE_DIMENSION_BUFFER ? checkBuffer(heap, desc, initialState)
                                                                          : checkTexture(heap, desc);
@@ -165,11 +177,15 @@ void Device::createConstantBufferView(const ConstantBufferViewDesc* desc, CpuDes
 
 HResult Device::createRootSignature(std::uint32_t, const void* blob, std::size_t size,
                                     Ref<RootSignature>* signature) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateRootSignature); failed(injected))
+    return injected;
   if (!signature) return E_POINTER;
   return RootSignature::deserialize(blob, size, signature);
 }
 
 HResult Device::createGraphicsPipelineState(const GraphicsPipelineStateDesc& desc, Ref<PipelineState>* pipeline) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateGraphicsPipelineState); failed(injected))
+    return injected;
   if (!pipeline) return E_POINTER;
   if (!desc.rootSignature || !desc.vs.shaderBytecode || desc.vs.bytecodeLength == 0) return E_INVALIDARG;
   if (desc.ds.bytecodeLength || desc.hs.bytecodeLength || desc.gs.bytecodeLength || desc.streamOutput.numEntries)

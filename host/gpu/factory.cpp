@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "host/gpu/backend.h"
+#include "host/gpu/call_failure.h"
 #include "host/gpu/device.h"
 #include "host/gpu/trace.h"
 #include "host/ui.h"
@@ -70,12 +71,14 @@ AdapterProfile makeAdapter(const std::u16string& description, Driver driver, Fea
 }
 
 HResult Adapter::getDesc1(AdapterDesc1* desc) const {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::GetDesc1); failed(injected)) return injected;
   if (!desc) return E_INVALIDARG;
   *desc = profile_.desc;
   return S_OK;
 }
 
 HResult createFactory(std::uint32_t, Ref<Factory>* factory) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateFactory); failed(injected)) return injected;
   if (!factory) return E_POINTER;
   *factory = Ref<Factory>::adopt(new Factory());
   return S_OK;
@@ -94,6 +97,8 @@ HResult Factory::enumAdapters1(std::uint32_t index, Ref<Adapter>* adapter) {
 }
 
 HResult Factory::registerAdaptersChangedEvent(Event* event, std::uint32_t* cookie) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::RegisterAdaptersChangedEvent); failed(injected))
+    return injected;
   if (!event || !cookie) return E_INVALIDARG;
   *cookie = nextCookie_++;
   adapterEvents_.emplace_back(*cookie, Ref<Event>::share(event));
@@ -110,6 +115,8 @@ HResult Factory::unregisterAdaptersChangedEvent(std::uint32_t cookie) {
 
 HResult Factory::createSwapChainForWindow(CommandQueue* queue, ui::Window* window, const SwapChainDesc1& desc,
                                           Ref<SwapChain>* swapChain) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateSwapChain); failed(injected))
+    return injected;
   if (!queue || !window || !swapChain) return DXGI_ERROR_INVALID_CALL;
   if (desc.bufferCount < 2 || desc.bufferCount > 16) return DXGI_ERROR_INVALID_CALL;
   if (desc.format != DXGI_FORMAT_R8G8B8A8_UNORM && desc.format != DXGI_FORMAT_B8G8R8A8_UNORM)

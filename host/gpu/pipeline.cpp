@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "host/gpu/backend.h"
+#include "host/gpu/call_failure.h"
 #include "host/gpu/format.h"
 
 namespace host::gpu {
@@ -59,8 +60,7 @@ class Reader {
 
 HResult fail(const std::string& why, Ref<Blob>* error) {
   if (error) {
-    Ref<Blob> text;
-    createBlob(why.size() + 1, &text);
+    Ref<Blob> text = Ref<Blob>::adopt(new Blob(why.size() + 1));
     std::memcpy(text->getBufferPointer(), why.c_str(), why.size() + 1);
     *error = text;
   }
@@ -78,6 +78,7 @@ std::uint32_t parameterDwords(RootParameterType type, std::uint32_t num32) {
 }  // namespace
 
 HResult createBlob(std::size_t size, Ref<Blob>* blob) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::CreateBlob); failed(injected)) return injected;
   if (!blob) return E_POINTER;
   *blob = Ref<Blob>::adopt(new Blob(size));
   return S_OK;
@@ -85,6 +86,8 @@ HResult createBlob(std::size_t size, Ref<Blob>* blob) {
 
 HResult serializeRootSignature(const RootSignatureDesc& desc, RootSignatureVersion version, Ref<Blob>* blob,
                                Ref<Blob>* error) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::SerializeRootSignature); failed(injected))
+    return injected;
   if (!blob) return E_POINTER;
   if (version != D3D_ROOT_SIGNATURE_VERSION_1) return fail("unsupported root signature version", error);
   if (desc.numParameters && !desc.parameters) return fail("root parameters missing", error);
@@ -146,8 +149,7 @@ HResult serializeRootSignature(const RootSignatureDesc& desc, RootSignatureVersi
     w.word(s.registerSpace);
     w.word(s.shaderVisibility);
   }
-  Ref<Blob> out;
-  createBlob(w.words().size() * 4, &out);
+  Ref<Blob> out = Ref<Blob>::adopt(new Blob(w.words().size() * 4));
   std::memcpy(out->getBufferPointer(), w.words().data(), out->getBufferSize());
   *blob = out;
   if (error) error->reset();

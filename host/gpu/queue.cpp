@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "host/gpu/backend.h"
+#include "host/gpu/call_failure.h"
 #include "host/gpu/command_list.h"
 #include "host/gpu/trace.h"
 
@@ -90,6 +91,8 @@ std::uint64_t Fence::getCompletedValue() {
 }
 
 HResult Fence::setEventOnCompletion(std::uint64_t value, Event* event) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::SetEventOnCompletion); failed(injected))
+    return injected;
   poll();
   if (!event) {  // no event: block until the value is reached
     drive(value);
@@ -178,6 +181,7 @@ void CommandQueue::executeCommandLists(std::uint32_t count, GraphicsCommandList*
 }
 
 HResult CommandQueue::signal(Fence* fence, std::uint64_t value) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::Signal); failed(injected)) return injected;
   if (!fence) return E_INVALIDARG;
   fence->enqueue(value, holdCompletion_ ? nullptr : backend_->insertSync(), holdCompletion_);
   return S_OK;

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "host/gpu/backend.h"
+#include "host/gpu/call_failure.h"
 #include "host/ui.h"
 
 namespace host::gpu {
@@ -55,6 +56,7 @@ HResult SwapChain::getDesc1(SwapChainDesc1* desc) const {
 }
 
 HResult SwapChain::getBuffer(std::uint32_t index, Ref<Resource>* buffer) {
+  if (const HResult injected = detail::takeInjectedFailure(GpuCall::GetBuffer); failed(injected)) return injected;
   if (!buffer || index >= buffers_.size()) return DXGI_ERROR_INVALID_CALL;
   *buffer = buffers_[index];
   return S_OK;

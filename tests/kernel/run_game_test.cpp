@@ -12,6 +12,7 @@
 #include <stdexcept>
 
 #include "framework_test_support.h"
+#include "host/gpu.h"
 #include "host/ui.h"
 #include "kernel/rk_framework.h"
 #include "kernel/rk_global_data.h"
@@ -21,6 +22,7 @@
 #include "script/rk_script.h"
 #include "support/error_log_capture.h"
 #include "support/script_pack.h"
+#include "support/shader_pack.h"
 #include "task/rk_script_task.h"
 
 namespace {
@@ -103,6 +105,8 @@ class RunGameTest : public ::testing::Test {
     setenv("XDG_RUNTIME_DIR", runtime.path().c_str(), 1);
     cwd = std::make_unique<rktest::CurrentDirGuard>(data.path());
     writeScripts({{"script/autoexec.a", autoexecSource()}});
+    ASSERT_TRUE(rktest::writeShaderPack(data.file("shaders.pkp")));
+    host::gpu::setAdapterList(host::gpu::traceAdapterList());  // the device records instead of drawing
     rktest::resetDeviceContext();
     rk::setGameAdapter(&adapter);
     ui::setMessageBoxSink([this](const std::string& text, const std::string& caption, unsigned type) {
@@ -111,6 +115,7 @@ class RunGameTest : public ::testing::Test {
     });
   }
   void TearDown() override {
+    host::gpu::resetAdapterList();
     ui::setMessageBoxSink(nullptr);
     rktest::resetDeviceContext();
   }

@@ -17,6 +17,7 @@
 #include "host/ui.h"
 #include "qv21_resource.h"
 #include "support/script_pack.h"
+#include "support/shader_pack.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -71,8 +72,10 @@ class GameProcess : public ::testing::Test {
   std::string dataHome() const { return dir_.file("home"); }
   // The save folder the game makes when it boots.
   fsys::path saveFolder() const { return fsys::path(dataHome()) / fsys::u8path(u8"装甲機兵クォルヴァンデル体験版"); }
-  // The two packs the game's boot loads: the scripts and (empty) textures.
+  // The device's shader pack and the two packs the game's boot loads: the
+  // scripts and (empty) textures.
   void writeDataFolder(const std::string& autoexec) {
+    ASSERT_TRUE(rktest::writeShaderPack(dir_.file("shaders.pkp")));
     ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), {{"script/autoexec.a", autoexec}}));
     ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
   }

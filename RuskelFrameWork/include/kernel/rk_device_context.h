@@ -1,18 +1,42 @@
 // The device context: the one static object of the process. It exists before
 // main runs and until the process ends, and carries the process-wide state of
 // the kernel: the game adapter, the frame stop-watch and step, the window and
-// its focus, the window mode and the cursor. The renderer's state joins it here.
+// its focus, the window mode and the cursor. It is also the renderer: the one
+// object through which the program reaches the GPU (device, swap chain, command
+// lists per stream and frame, pipelines, constant slots, the frame's recording,
+// execution and present, device-lost recovery and delayed releases).
 // Singleton slots 11 and 22 both hold it.
 #pragma once
 #include <boost/shared_ptr.hpp>
+#include <cstdint>
+#include <deque>
+#include <list>
+#include <memory>
 
 #include "audio/rk_audio_context.h"
+#include "gfx/rk_color.h"
+#include "gfx/rk_light.h"
+#include "host/gpu.h"
 #include "host/ui.h"
+#include "math/rk_matrix.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_depth_stencil.h"
+#include "platform/driver/directx_driver/rk_constant_slot.h"
+#include "platform/driver/directx_driver/rk_descriptor_heap.h"
+#include "platform/driver/directx_driver/rk_pipeline_kind.h"
+#include "policy/rk_max_fix_vector.h"
 
 namespace rk {
 
 class IGameAdapter;
+class IDeviceLostRecoverEvent;
 namespace driver { class StopWatch; }
+namespace font { class RKFont; }
+namespace gfx {
+class Camera;
+class StudioInfo;
+}  // namespace gfx
+namespace policy { class CounterRelease; }
+namespace res { class RomPack; }
 namespace task {
 class Task;
 class ScriptTask;
@@ -97,7 +121,118 @@ class DeviceContext {
   bool resetMode() const { return reset_mode_; }
   void setResetMode(bool mode) { reset_mode_ = mode; }
 
-  // Draws one frame. Nothing is drawn while no device has been built.
+  // ---------------------------------------------------------------- renderer
+  static constexpr unsigned kFrameCount = 2;       // frames in flight
+  static constexpr int kCameraCount = 15;          // camera streams 0..14
+  static constexpr std::uint32_t kDescriptorCount = 8224;
+
+  struct DxgiAdapterInfo {
+    host::gpu::AdapterDesc1 desc;
+    bool supported = false;  // a trial device at feature level 11.0 succeeded
+  };
+  using AdapterList = policy::MaxFixVector<DxgiAdapterInfo, 16>;
+
+  // The current material block, uploaded by uploadMaterial.
+  struct MaterialBlock {
+    gfx::Color diffuse, ambient, specular, emissive;
+    float power = 0.0f;
+  };
+
+  // Builds every device object on the game window: adapter and device, queue,
+  // swap chain, allocators and lists, render targets, fence, root signature,
+  // the shader pack and the eight pipelines, depth buffer, descriptor heap and
+  // the default constants. Throws HrException naming the failing call.
+  void initDevice();
+  // Releases every device object; the GPU must be idle. Recovering keeps the fonts.
+  void releaseDevice(bool recovering);
+  // Signals the fence and waits until the GPU has done everything; then reads
+  // the back-buffer index again. Without queue or fence it returns at once.
+  void waitForGpu();
+  // The GPU wait, then the fence and its event go (before a rebuild and at shut-down).
+  void shutdownFence();
+
+  host::gpu::Device* getDevice() const { return device_.get(); }
+  host::gpu::CommandQueue* commandQueue() const { return command_queue_.get(); }
+  host::gpu::SwapChain* swapChain() const { return swap_chain_.get(); }
+  host::gpu::RootSignature* rootSignature() const { return root_signature_.get(); }
+  host::gpu::PipelineState* pipelineState(int kind) const;
+  unsigned currentFrame() const { return current_frame_; }
+  const AdapterList& adapters() const { return adapters_; }
+  std::uint32_t adapterIndex() const { return adapter_index_; }
+  host::gpu::Luid adapterLuid() const { return adapter_luid_; }
+  driver::directx::DescriptorHeap& descriptorHeap() { return desc_heap_; }
+  driver::directx::DX12DepthStencil& depthStencil() { return depth_stencil_; }
+  // The frame's default ambient constants; null while no device exists.
+  ConstantSlot* defaultAmbientSlot() const { return default_ambient_slot_[current_frame_]; }
+  // The six constant pools of each frame, one per constant layout.
+  enum ConstantPool : int { kWorldPool, kMaterialPool, kAmbientPool, kCameraPool, kLightPool, kFogPool };
+  ConstantSlotPool& constantPool(ConstantPool pool, unsigned frame) { return constant_pools_[pool][frame]; }
+
+  // Pipelines: drawing code pushes a kind, draws and pops it; popping binds the
+  // kind below again (nothing when the stack becomes empty).
+  void setPipeline(int kind);
+  void pushPipeline(int kind);
+  void popPipeline();
+  const std::deque<int>& pipelineStack() const { return pipeline_stack_; }
+
+  // Recording. Every drawing operation records into the list being recorded;
+  // without one it is reported and nothing is recorded.
+  host::gpu::GraphicsCommandList* getNowCommandList();
+  // Starts the background list (background), a camera's list (camera) or the
+  // overlay list (neither); lights asks the light manager to upload first.
+  void beginCommandList(gfx::Camera* camera, bool background, bool lights);
+  // Closes the recording list and adds it to the frame's batch.
+  void closeNowCommandList();
+  // Executes the frame's batch in one call; an empty batch is reported.
+  void closeDraw();
+  // Presents; waits for the GPU and drains the delayed releases. A lost device
+  // is reported and rebuilt, or throws when it cannot be.
+  void present(unsigned interval);
+
+  // Delayed release: the object is released after the next present's GPU wait
+  // (ownership passes here).
+  void addDeferredRelease(policy::CounterRelease* object);
+  void drainDeferredRelease();
+  std::size_t deferredReleaseCount() const;
+
+  // Objects told when the device is lost and when it is back (each at most once).
+  void addDeviceLostListener(IDeviceLostRecoverEvent* listener);
+  void removeDeviceLostListener(IDeviceLostRecoverEvent* listener);
+  void notifyDeviceLost();
+  void notifyDeviceRecover();
+
+  // Constants, each in a fresh slot of the current frame, bound at once.
+  void setWorldMatrix(const math::Matrix& world);
+  void setViewProjection();
+  const math::Matrix& worldMatrix() const { return world_matrix_; }
+  const math::Matrix& viewMatrix() const { return view_matrix_; }
+  const math::Matrix& projectionMatrix() const { return projection_matrix_; }
+  // The colour state: when enabled its colour becomes the ambient constant (b4).
+  void setColorState(bool enable, std::uint32_t argb);
+  void setColorStateRGBA(bool enable, const gfx::Color& color);
+  bool isUseColor() const { return use_color_; }
+  const gfx::Color& colorState() const { return color_; }
+  MaterialBlock& material() { return material_; }
+  void uploadMaterial();
+  // Binds the current pass's light, material, ambient and fog constants that are set.
+  void bindPassConstants();
+  // Uploads a studio's lights into fresh light, material and ambient slots.
+  void applyStudioLights(const gfx::StudioInfo& studio);
+  // The light records the light manager uploads; numbers above 15 are reported.
+  void setLightingNo(int number, bool inUse);
+  void setLightParameter(int number, const gfx::LightParameter& parameter);
+  bool isLightInUse(int number) const;
+  const gfx::LightParameter& lightParameter(int number) const;
+
+  // The back buffer's clear colour (the scripts' setBGColor).
+  const gfx::Color& clearColor() const { return clear_color_; }
+  void setClearColor(const gfx::Color& color) { clear_color_ = color; }
+  // The three fonts: debug print, (unused), display list.
+  const boost::shared_ptr<font::RKFont>& font(int index) const { return fonts_[index]; }
+
+  // Draws one frame: background clear, the camera streams that exist, the
+  // overlay, one execute, present and GPU wait. Nothing is drawn while no
+  // device has been built.
   void drawFrame();
 
   // Takes the framework down in its fixed order (after the game's shut-down).
@@ -122,6 +257,83 @@ class DeviceContext {
   unsigned screen_height_ = 0;
   double frame_time_ = 0.0;
   bool reset_mode_ = false;
+
+  // ---------------------------------------------------------------- renderer
+  void createDevice();
+  void createCommandObjects();
+  void createRenderTargets();
+  void createFence();
+  void createRootSignature();
+  void loadShaderPack();
+  void createPipelineState(int kind, const char* name);
+  void loadShaderBlob(const char* name, host::gpu::Ref<host::gpu::Blob>* blob);
+  void recoverDevice(host::HResult code);
+  template <class T>
+  ConstantSlot* acquireSlot();
+  void uploadLightSlots(ConstantSlot* light, ConstantSlot* material, ConstantSlot* ambient,
+                        const math::Vector4& eye, const gfx::StudioInfo& studio);
+  void fillFogSlot(ConstantSlot* fog, const gfx::Camera& camera);
+  void bindSlot(ConstantSlot* slot);
+
+  ConstantSlotPool constant_pools_[6][kFrameCount];
+  ConstantSlot* default_ambient_slot_[kFrameCount] = {};
+  ConstantSlot* light_slot_[kFrameCount] = {};
+  ConstantSlot* pass_light_slot_ = nullptr;
+  ConstantSlot* pass_material_slot_ = nullptr;
+  ConstantSlot* pass_ambient_slot_ = nullptr;
+  ConstantSlot* pass_fog_slot_ = nullptr;
+  // The per-frame model draw contexts: with the model draw context.
+  host::gpu::Ref<host::gpu::Device> device_;
+  host::gpu::Ref<host::gpu::Factory> dxgi_factory_;
+  host::gpu::Ref<host::gpu::CommandQueue> command_queue_;
+  host::gpu::Ref<host::gpu::CommandAllocator> command_allocator_bg_clear_[kFrameCount];
+  host::gpu::Ref<host::gpu::CommandAllocator> command_allocator_[kFrameCount][kCameraCount];
+  host::gpu::Ref<host::gpu::CommandAllocator> command_allocator_top_[kFrameCount];
+  host::gpu::Ref<host::gpu::GraphicsCommandList> command_list_bg_clear_;
+  host::gpu::Ref<host::gpu::GraphicsCommandList> command_list_[kCameraCount];
+  host::gpu::Ref<host::gpu::GraphicsCommandList> command_list_top_;
+  host::gpu::Ref<host::gpu::SwapChain> swap_chain_;
+  host::gpu::Ref<host::gpu::DescriptorHeap> heap_rtv_;
+  host::gpu::Ref<host::gpu::RootSignature> root_signature_;
+  host::gpu::Ref<host::gpu::Resource> color_buffer_[kFrameCount];
+  host::gpu::CpuDescriptorHandle rtv_handle_[kFrameCount];
+  host::gpu::Ref<host::gpu::Fence> fence_;
+  std::uint64_t fence_value_ = 1;
+  host::gpu::Ref<host::gpu::Event> fence_event_;
+  policy::MaxFixVector<host::gpu::GraphicsCommandList*, 48> command_lists_{
+      "rk::policy::MaxFixVector<struct ID3D12CommandList *,48>"};
+  PipelineRecord pipeline_states_[PIPELINE_KIND_COUNT];
+  std::deque<int> pipeline_stack_;
+  unsigned current_frame_ = 0;
+  driver::directx::DescriptorHeap desc_heap_;
+  gfx::Camera* current_camera_ = nullptr;
+  gfx::Color clear_color_{0.0f, 0.0f, 32.0f / 255.0f, 1.0f};
+  bool background_pass_ = false;
+  host::gpu::GraphicsCommandList* now_command_list_ = nullptr;
+  host::gpu::Ref<host::gpu::Event> adapters_changed_event_;
+  std::uint32_t adapters_changed_cookie_ = 0;
+  boost::shared_ptr<font::RKFont> fonts_[3];
+  std::uint32_t factory_flags_ = 0;
+  host::gpu::Viewport viewport_;
+  host::gpu::Rect scissor_;
+  math::Matrix world_matrix_ = math::matrixIdentity();
+  math::Matrix view_matrix_ = math::matrixIdentity();
+  math::Matrix projection_matrix_ = math::matrixIdentity();
+  bool use_color_ = false;
+  gfx::Color color_{64.0f / 255.0f, 64.0f / 255.0f, 64.0f / 255.0f, 1.0f};
+  bool light_in_use_[16] = {};
+  gfx::LightParameter light_records_[16];
+  driver::directx::DX12DepthStencil depth_stencil_;
+  // The texture bound last: with the textures.
+  std::list<IDeviceLostRecoverEvent*> lost_listeners_;
+  MaterialBlock material_;
+  host::gpu::GpuPreference gpu_preference_ = host::gpu::DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE;
+  AdapterList adapters_{"rk::policy::MaxFixVector<struct rk::DeviceContext::DxgiAdapterInfo,16>"};
+  std::uint32_t adapter_index_ = 0;
+  host::gpu::Luid adapter_luid_;
+  std::list<policy::CounterRelease*> release_lists_[kFrameCount];
+  std::unique_ptr<res::RomPack> shader_pack_;
+
   // The process's audio context, after every field of the device context.
   audio::AudioContext audio_context_;
 };

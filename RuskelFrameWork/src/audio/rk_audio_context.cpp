@@ -1,6 +1,7 @@
 #include "audio/rk_audio_context.h"
 
 #include <cstring>
+#include <utility>
 
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_hr_exception.h"
@@ -28,6 +29,14 @@ AudioContext* AudioContext::getInstance() { return singletonGet<AudioContext>(In
 AudioContext::AudioContext() : listener_matrix_(math::matrixIdentity()) {
   if (instanceSlot(InstanceSlot::AudioContext)) debug::writeErrorLog(kSource, kReport.createLine, "rk::audio::AudioContext::AudioContext");
   instanceSlot(InstanceSlot::AudioContext) = this;
+  // Each player scales its voice by its group's total volume.
+  for (MusicChannel* channel : {&main_music_, &sub_music_})
+    for (AudioPlayer& player : channel->players) player.setStaticStatus(&music_total_volume_);
+  normal_.setStaticStatus(&sound_effect_total_volume_);
+  three_d_.setStaticStatus(&sound_effect_total_volume_);
+  system_.setStaticStatus(&sound_effect_total_volume_);
+  music_total_volume_ = 1.0f;
+  sound_effect_total_volume_ = 1.0f;
 }
 
 AudioContext::~AudioContext() {
@@ -36,7 +45,7 @@ AudioContext::~AudioContext() {
   if (instanceSlot(InstanceSlot::AudioContext) == this) instanceSlot(InstanceSlot::AudioContext) = nullptr;
 }
 
-void AudioContext::init() {
+void AudioContext::init(TickMode mode) {
   // A second start begins from a clean state instead of leaking the first engine
   // and thread.
   stop();
@@ -60,6 +69,12 @@ void AudioContext::init() {
   }
 
   setListenerMatrix(math::matrixIdentity());
+  started_ = true;
+  if (mode == TickMode::Manual) {
+    boost::lock_guard<boost::mutex> guard(lock_);
+    bindPlayers();
+    return;
+  }
   running_ = true;
   try {
     boost::thread thread(&AudioContext::AudioTrhead, this);
@@ -76,6 +91,13 @@ void AudioContext::stop() {
     running_ = false;
   }
   if (thread_.joinable()) thread_.join();
+  // The thread stops the players on its way out; one that ended by a failure, or
+  // manual ticks, left them playing. No voice outlives the engine.
+  if (started_) {
+    boost::lock_guard<boost::mutex> guard(lock_);
+    stopAllPlayers();
+    started_ = false;
+  }
   if (mastering_voice_) {
     mastering_voice_->destroyVoice();
     mastering_voice_ = nullptr;
@@ -110,6 +132,15 @@ void AudioContext::postLoadRequest(const char* groupName) {
 void AudioContext::setSoundEffectRootFolder(const char* folder) {
   boost::lock_guard<boost::mutex> guard(lock_);
   copyName(sound_effect_root_, folder);
+}
+
+void AudioContext::addEntrySE(const char* name, const math::Vector4& position, float volume, std::uint8_t flag) {
+  SEEntry entry;
+  entry.name = name ? name : "";
+  entry.position = position;
+  entry.volume = volume;
+  entry.flag = flag;
+  entry_se_.push_back(std::move(entry));
 }
 
 }  // namespace rk::audio

@@ -1,5 +1,4 @@
-// The audio thread of the audio context, its tick, and the focus operations that
-// the main thread calls under the same lock.
+// The audio thread of the audio context and its tick.
 #include <chrono>
 #include <cstdio>
 #include <exception>
@@ -23,25 +22,55 @@ void debugOutput(const std::string& text) {
 
 }  // namespace
 
-// The players join this tick, in the order main music, sub music, normal, 3D
-// (panned from a copy of the listener matrix) and system, each notified and
-// advanced by kTickStep, followed by at most one sound-group load.
 void AudioContext::tick() {
   boost::lock_guard<boost::mutex> guard(lock_);
   ticks_.fetch_add(1);
+  for (MusicChannel* channel : {&main_music_, &sub_music_}) {
+    for (AudioPlayer& player : channel->players) {
+      player.notify();
+      player.update(kTickStep);
+    }
+  }
+  for (int i = 0; i < SoundEffectPool::kSize; ++i) normal_.tick(i, kTickStep);
+  const math::Matrix listener = listener_matrix_;
+  for (int i = 0; i < SoundEffectPool::kSize; ++i) {
+    three_d_.tick(i, kTickStep);
+    three_d_.pan3D(i, listener);
+  }
+  for (int i = 0; i < SystemSoundPool::kSize; ++i) system_.tick(i, kTickStep);
+  processLoadRequest();
+}
+
+void AudioContext::bindPlayers() {
+  for (MusicChannel* channel : {&main_music_, &sub_music_})
+    for (int i = 0; i < 2; ++i) channel->players[i].bind(&channel->decoders[i], &channel->outputs[i]);
+  normal_.bind();
+  three_d_.bind();
+  system_.bind();
+}
+
+void AudioContext::stopAllPlayers() {
+  for (MusicChannel* channel : {&main_music_, &sub_music_})
+    for (AudioPlayer& player : channel->players) player.stop();
+  normal_.stopPlayers();
+  three_d_.stopPlayers();
+  system_.stopPlayers();
 }
 
 void AudioContext::AudioTrhead() {
   try {
     {
-      // A load request posted before the thread ran is dropped.
       boost::lock_guard<boost::mutex> guard(lock_);
+      bindPlayers();
+      // A load request posted before the thread ran is dropped.
       load_request_ = false;
     }
     while (running_) {
       tick();
       std::this_thread::sleep_for(std::chrono::milliseconds(kTickSleepMs));
     }
+    boost::lock_guard<boost::mutex> guard(lock_);
+    stopAllPlayers();
   } catch (const std::exception& e) {
     reportThreadFailure(e.what());
   } catch (...) {
@@ -58,15 +87,5 @@ void AudioContext::reportThreadFailure(const char* what) {
   debugOutput("\nTerminating.\n");
   debug::writeErrorLog(kSource, 300, "rk::audio::AudioContext::AudioTrhead");
 }
-
-void AudioContext::pushMainMusicStatus() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::popMainMusicStatus() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::pushNormalSoundEffect() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::popNormalSoundEffect() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::push3DSoundStatus() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::pop3DSoundStatus() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::stopAllNormalSE() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::allStop3DSound() { boost::lock_guard<boost::mutex> guard(lock_); }
-void AudioContext::stopMusic() { boost::lock_guard<boost::mutex> guard(lock_); }
 
 }  // namespace rk::audio

@@ -4,6 +4,9 @@
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
+#include "gfx/rk_camera.h"
+#include "gfx/rk_gfx_list_manager.h"
+#include "gfx/rk_light.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_global_data.h"
 #include "kernel/rk_input_context.h"
@@ -12,7 +15,9 @@
 #include "platform/driver/rk_device_lost_notify.h"
 #include "platform/driver/rk_device_recreate_notify.h"
 #include "platform/driver/rk_stopwatch.h"
+#include "policy/rk_counter_release.h"
 #include "res/rk_resource.h"
+#include "rigidbody/rk_rigidbody_manager.h"
 #include "script/rk_script.h"
 #include "script/rk_script_cache.h"
 #include "task/rk_task.h"
@@ -43,6 +48,7 @@ DeviceContext::~DeviceContext() {
   delete window_config_.model_sync_task;
   window_config_.model_sync_task = nullptr;
   stop_watch_.reset();
+  drainDeferredRelease();
   if (instanceSlot(InstanceSlot::DeviceContext) == this) instanceSlot(InstanceSlot::DeviceContext) = nullptr;
 }
 
@@ -58,13 +64,9 @@ void DeviceContext::setScreenSize(int width, int height) {
   }
 }
 
-void DeviceContext::drawFrame() {
-  // The frame is recorded and presented by the renderer; until a device has been
-  // built there is nothing to draw and nothing to present.
-}
-
 void DeviceContext::shutdown() {
-  // 1. GPU wait: with the renderer. The frame clock goes first.
+  // 1. The GPU finishes its work; the frame clock goes.
+  waitForGpu();
   stop_watch_.reset();
   // 2.
   InputContext::destroyInstance();
@@ -83,10 +85,13 @@ void DeviceContext::shutdown() {
   driver::StopWatchImpl::destroyInstance();
   // 10. Script-state manager, if still there.
   if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
-  // 11. Flush unit, display-list manager: with the scene.
+  // 11. Flush unit: with the flush and sync units. Display-list manager.
+  if (singletonExists(InstanceSlot::GfxListManager)) gfx::GfxListManager::destroyInstance();
   // 12. Wipe manager: with the scene.
-  // 13. Light manager: with the scene.
-  // 14. Rigid-body manager: with physics. Sync unit: with the scene.
+  // 13.
+  if (singletonExists(InstanceSlot::LightManager)) gfx::LightManager::destroyInstance();
+  // 14. Rigid-body manager (the bodies stay). Sync unit: with the scene.
+  if (singletonExists(InstanceSlot::RigidBodyManager)) rigidbody::RigidBodyManager::destroyInstance();
   // 15. Tasks not owned elsewhere.
   if (singletonExists(InstanceSlot::TaskManager)) task::TaskManager::getInstance()->deleteTasks(false);
   // 16. Collision-group manager (registered groups stay). Texture manager: with the renderer.
@@ -99,7 +104,8 @@ void DeviceContext::shutdown() {
     files->setStop(true);
     fs::FileManager::destroyInstance();
   }
-  // 20. Camera manager: with the scene.
+  // 20. Every camera still in the map, then the camera manager.
+  if (singletonExists(InstanceSlot::CameraManager)) gfx::CameraManager::destroyInstance();
   // 21.
   math::CounterManager::destroyInstance();
   // 22. Every remaining task, then the task manager.
@@ -113,7 +119,10 @@ void DeviceContext::shutdown() {
   // 24.
   driver::DeviceReCreateNotifyManager::destroyInstance();
   driver::DeviceLostNotifyManager::destroyInstance();
-  // 25. Device release: with the renderer.
+  // 25. The fence goes after a last GPU wait; then the device. The mesh,
+  // animation and node units go here too: with the model reader.
+  shutdownFence();
+  releaseDevice(false);
   // 26. The audio thread stops its players and is joined; then the engine goes.
   audio_context_.stop();
   // 27. The resource manager last.

@@ -8,6 +8,9 @@
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
+#include "gfx/rk_camera.h"
+#include "gfx/rk_gfx_list_manager.h"
+#include "gfx/rk_light.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_frame_loop.h"
@@ -22,6 +25,7 @@
 #include "platform/driver/rk_stopwatch.h"
 #include "platform/driver/xinput/rk_xinput_driver.h"
 #include "res/rk_resource.h"
+#include "rigidbody/rk_rigidbody_manager.h"
 #include "script/rk_script.h"
 #include "script/rk_script_cache.h"
 #include "task/rk_script_task.h"
@@ -53,7 +57,9 @@ void startupFramework() {
   GlobalVariable::createInstance();                       // 3
   res::ResourceManager* resources = res::ResourceManager::createInstance();  // 4
   fs::FileManager::createInstance(resources);             // 5: starts the load thread
-  // 6. Direct3D device (shader pack, pipelines, fonts): with the renderer.
+  // 6. The device on the game window: shader pack, pipelines (fonts: with the
+  // fonts). A start-up without a window (managers alone) makes no device.
+  if (context->getWindowHandle()) context->initDevice();
   InputContext* input = InputContext::createInstance();   // 7
   input->setDriver(new driver::xinput::XInputDriver);
   input->getDriver()->update(0);  // four pad records before the first frame
@@ -65,15 +71,15 @@ void startupFramework() {
   // 13. Script-state manager: no states and no user libraries yet.
   script::ScriptStateManager::createInstance();
   controller::ControllerManager::createInstance();     // 14
-  // 15. Camera manager: with the cameras.
+  gfx::CameraManager::createInstance();                // 15
   actor::ActorManager::createInstance();               // 16
   // 17. Model manager: with the models.
   collision::CollisionGroupManager::createInstance();  // 18
-  // 19. Rigid-body manager: with physics.
+  rigidbody::RigidBodyManager::createInstance();       // 19: the physics step, task priority 7
   // 20. Texture manager: with the renderer.
-  // 21. Light manager: with the lights.
+  gfx::LightManager::createInstance();                 // 21
   // 22. Wipe manager: with the wipes.
-  // 23. Display-list manager: with the display list.
+  gfx::GfxListManager::createInstance();               // 23
   // 24-26. Mesh, animation and node units: with the model reader.
   // 27. Flush unit: with the flush and sync units.
   // 28. Script cache.
@@ -143,7 +149,8 @@ int runGame(const char* className, const char* caption, const host::ui::Accelera
       adapter->boot();
       guard.setBooted();
     }
-    // The display-list manager's copy of the display-list font: with the display list.
+    // The display-list manager takes a copy of the display-list font.
+    if (context->font(2)) gfx::GfxListManager::getInstance()->setFont(context->font(2));
     // The first script: owned by the task manager, kept in the device context.
     task::TaskManager::getInstance();
     auto* autoexec = new task::ScriptTask("script/autoexec", 4, nullptr);

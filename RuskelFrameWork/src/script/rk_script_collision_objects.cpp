@@ -6,6 +6,7 @@
 #include "col/rk_collision_sphere.h"
 #include "col/rk_geo_collision.h"
 #include "kernel/rk_error_log.h"
+#include "rigidbody/rk_rigidbody_hooks.h"
 #include "rk_script_collision_internal.h"
 #include "script/rk_lua_guard.h"
 #include "script/rk_script_math.h"
@@ -22,8 +23,20 @@ using rk::collision::Plane;
 using rk::collision::Sphere;
 using rk::math::Vector4;
 
+// A script's list of rigid bodies. The list takes no reference on its bodies,
+// so it registers with the rigid-body module to forget a body that is destroyed
+// while listed (scripts may drop bodies in any order).
 template <class Body>
-using BodyList = rk::util::List<Body>;
+class BodyList : public rk::util::List<Body>, public rk::rigidbody::IRigidBodyHolder {
+ public:
+  explicit BodyList(const char* removeName) : rk::util::List<Body>(removeName) {
+    rk::rigidbody::registerRigidBodyHolder(this);
+  }
+  ~BodyList() override { rk::rigidbody::unregisterRigidBodyHolder(this); }
+  void forgetRigidBody(const void* body) override {
+    this->items().remove_if([body](Body* item) { return static_cast<const void*>(item) == body; });
+  }
+};
 
 const LuaClass kCollisionBodyClass{"rk::collision::CollisionBody"};
 const LuaClass kCollisionExecClass{"rk::collision::ICollisionExec"};

@@ -1,11 +1,13 @@
 #include "script/rk_script_tables.h"
 
 #include "script/rk_script_actor.h"
+#include "script/rk_script_audio.h"
 #include "script/rk_script_collision.h"
 #include "script/rk_script_controller.h"
 #include "script/rk_script_debug.h"
 #include "script/rk_script_math.h"
 #include "script/rk_script_resource.h"
+#include "script/rk_script_rigidbody.h"
 #include "script/rk_script_system.h"
 #include "script/rk_script_vertex_index_buffer.h"
 #include "script/rk_script_window.h"
@@ -17,8 +19,8 @@ const std::array<LuaFunctionTable, kGlobalTableCount>& globalFunctionTables() {
       controllerFunctionTable(),   // 1 game pads, keys and their constants
       systemFunctionTable(),       // 2 system: exit, scripts, entries, global variables, boxes
       playerFunctionTable(),       // 3 player controller settings
-      {},                          // 4 rigid bodies
-      {},                          // 5 audio
+      rigidBodyFunctionTable(),    // 4 rigid bodies
+      audioFunctionTable(),        // 5 audio
       debugFunctionTable(),        // 6 debugging
       fileFunctionTable(),         // 7 file dialogs and resources
       windowFunctionTable(),       // 8 window

@@ -7,7 +7,7 @@
 
 namespace rk::audio {
 
-class SoundSlot;
+struct SoundSlot;
 
 class OggMemoryDecoder : public OggDecoder {
  public:

@@ -9,7 +9,7 @@ namespace rk::audio {
 
 class XAudioPanOutput : public XAudioNormalOutput {
  public:
-  // Creates the voice, then pans it to the centre.
+  // Creates the voice, then pans it as last asked (the centre for a new output).
   void createSwapBuffer(const SwapBufferDesc& desc) override;
   // -1 left, 0 centre (0.5 to each side), 1 right. The matrix holds one entry per
   // speaker, by the mastering voice's channel mask; it is sent to the voice only

@@ -61,6 +61,9 @@ Side sideOf(const PanLayout* layout, std::uint32_t speaker) {
 }  // namespace
 
 void XAudioPanOutput::createSwapBuffer(const SwapBufferDesc& desc) {
+  // A pan given before the sound opened (a one-shot's, a handle's) is kept for
+  // the new voice rather than lost to the centre.
+  const float wanted = std::isnan(pan_) ? 0.0f : std::clamp(pan_, -1.0f, 1.0f);
   XAudioNormalOutput::createSwapBuffer(desc);
   std::fill(std::begin(matrix_), std::end(matrix_), 0.0f);
   source_details_ = host::audio::VoiceDetails{};
@@ -72,9 +75,9 @@ void XAudioPanOutput::createSwapBuffer(const SwapBufferDesc& desc) {
     context->getMasteringVoice()->getVoiceDetails(&mastering_details_);
     context->getMasteringVoice()->getChannelMask(&channel_mask_);
   }
-  // A value no pan can have, so that the centre pan below is applied.
+  // A value no pan can have, so that the pan below is applied.
   pan_ = -2.0f;
-  setPan(0.0f);
+  setPan(wanted);
 }
 
 void XAudioPanOutput::setPan(float pan) {

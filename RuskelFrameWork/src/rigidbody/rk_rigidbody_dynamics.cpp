@@ -1,0 +1,203 @@
+// The numerical core of a rigid body: forces of a substep (gravity, damping,
+// contacts), the penalty contact model, integration of position, velocity,
+// orientation and angular velocity, and the derived matrices. Single
+// precision; square roots in double precision rounded to float.
+#include <algorithm>
+#include <cmath>
+
+#include "math/rk_matrix.h"
+#include "rigidbody/rk_rigidbody.h"
+
+namespace rk::rigidbody {
+
+using math::kFloatEpsilon;
+
+namespace {
+
+Vector4 cross(const Vector4& a, const Vector4& b) {
+  return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
+}
+
+float dot3(const Vector4& a, const Vector4& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+float length3(const Vector4& v) { return static_cast<float>(std::sqrt(static_cast<double>(dot3(v, v)))); }
+
+// Row vector (x, y, z, 0) times the matrix, all four components.
+Vector4 mulDirection(const Vector4& v, const Matrix& m) {
+  Vector4 out;
+  float* o = &out.x;
+  for (int j = 0; j < 4; ++j) o[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j];
+  return out;
+}
+
+// (a ⊗ b).xyz = a.w·b.xyz + b.w·a.xyz + a.xyz × b.xyz, (a ⊗ b).w = a.w·b.w − a.xyz·b.xyz.
+Vector4 quatProduct(const Vector4& a, const Vector4& b) {
+  const Vector4 c = cross(a, b);
+  return {a.w * b.x + b.w * a.x + c.x, a.w * b.y + b.w * a.y + c.y, a.w * b.z + b.w * a.z + c.z,
+          a.w * b.w - dot3(a, b)};
+}
+
+// q / |q| when |q| > 0; a zero quaternion stays zero.
+Vector4 normalizedQuat(const Vector4& q) {
+  const float sum = q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w;
+  const float length = static_cast<float>(std::sqrt(static_cast<double>(sum)));
+  if (!(length > 0.0f)) return q;
+  return {q.x / length, q.y / length, q.z / length, q.w / length};
+}
+
+Matrix rotate(const Matrix& r, const Matrix& tensor, const Matrix& rt) {
+  return math::matrixMultiply(math::matrixMultiply(r, tensor), rt);
+}
+
+Vector4 translationOf(const Matrix& m) { return {m.m[3][0], m.m[3][1], m.m[3][2], 0.0f}; }
+
+}  // namespace
+
+bool RigidBody::hasUsableMass() const { return mass_ != 0.0f && std::isfinite(mass_); }
+
+void RigidBody::calcImpact(Vector4& force, RigidBody* other, const Vector4& normal, const Vector4& pointA,
+                           const Vector4& pointB, float spring, float damper, float flic, float flicMax) {
+  calcImpactForce(force, other, normal, pointA, pointB, spring, damper, flic, flicMax);
+}
+
+void RigidBody::calcImpactForce(Vector4& force, RigidBody* other, const Vector4& normal, const Vector4& pointA,
+                                const Vector4& pointB, float spring, float damper, float flic, float flicMax) {
+  // Each body's velocity is taken at the other body's contact point.
+  Vector4 v = calcPointVelocity(pointB);
+  if (other) v.subAssign(other->calcPointVelocity(pointA));
+  const float vn = dot3(normal, v);
+  const float depth = dot3(pointB.minus(pointA), normal);
+  const float fn = spring * depth - damper * vn;
+  if (!(fn > 0.0f)) {  // the model pushes, never pulls (NaN included)
+    force.zero();
+    return;
+  }
+  force = {normal.x * fn, normal.y * fn, normal.z * fn, 0.0f};
+  // The sliding velocity, reversed: friction opposes it.
+  const Vector4 t = normal.scaled(vn).minus(v);
+  const float tl = length3(t);
+  if (!(tl > 0.0f)) return;
+  const float product = fn * flic;
+  const float friction = product < flicMax ? product : flicMax;  // NaN takes the cap
+  force.x += t.x / tl * friction;
+  force.y += t.y / tl * friction;
+  force.z += t.z / tl * friction;
+}
+
+Vector4 RigidBody::calcPointVelocity(const Vector4& point) const {
+  Vector4 u{0.0f, 0.0f, 0.0f, 0.0f};
+  for (const RigidBody* b = this; b; b = b->parent_) {
+    const Vector4 r = point.minus(translationOf(b->world_));
+    Vector4 linear = b->velocity_, angular = b->omega_;
+    if (b->parent_) {
+      linear = mulDirection(b->velocity_, b->world_);
+      angular = mulDirection(b->omega_, b->world_);
+    }
+    u.addAssign(linear);
+    const Vector4 spin = cross(angular, r);
+    u.x += spin.x, u.y += spin.y, u.z += spin.z;
+  }
+  return u;
+}
+
+void RigidBody::addForceAt(const Vector4& point, const Vector4& force) {
+  if (dot3(force, force) < kFloatEpsilon) return;
+  Vector4 r = point.minus(translationOf(world_));
+  Vector4 applied = force;
+  if (parent_) {
+    // Into the parent's frame, where velocity and omega live. The arm is an
+    // offset, so it turns with the rotation alone (a point transform through
+    // the transposed matrix would divide by r·t + 1, which can be zero).
+    const Matrix m = math::matrixTranspose(parent_->world_);
+    r = mulDirection(r, m);
+    r.w = 0.0f;
+    applied = mulDirection(force, m);
+  }
+  force_.addAssign(applied);
+  if (dot3(r, r) < kFloatEpsilon) return;
+  const Vector4 moment = cross(r, applied);
+  torque_.x += moment.x, torque_.y += moment.y, torque_.z += moment.z;
+}
+
+void RigidBody::beginSubstep() {
+  if (!valid_) {
+    force_.zero();
+    torque_.zero();
+    return;
+  }
+  updateWorldMatrix();
+  if (collision_) {
+    placing_shape_ = true;
+    collision_->setCenter(translationOf(world_));
+    collision_->setFromMatrix(world_);
+    placing_shape_ = false;
+  }
+  force_ = {mass_ * gravity_.x - linear_damping_ * velocity_.x, mass_ * gravity_.y - linear_damping_ * velocity_.y,
+            mass_ * gravity_.z - linear_damping_ * velocity_.z, 0.0f};
+  const float k = hasUsableMass() ? -angular_damping_ / mass_ : 0.0f;
+  const Vector4 momentum = mulDirection(omega_, world_inertia_);
+  torque_ = {momentum.x * k, momentum.y * k, momentum.z * k, 0.0f};
+  if (sim_init_) sim_init_->syncSimInit(this);
+}
+
+void RigidBody::integrate(float dt) {
+  if (!valid_) return;
+  if (sim_exec_) sim_exec_->syncSimExec(this, dt);
+
+  const Vector4 a = hasUsableMass() ? force_.divided(mass_) : Vector4{0.0f, 0.0f, 0.0f, 0.0f};
+  const float half_dt2 = 0.5f * dt * dt;
+  position_.x += dt * velocity_.x, position_.y += dt * velocity_.y, position_.z += dt * velocity_.z;
+  position_.x += half_dt2 * a.x, position_.y += half_dt2 * a.y, position_.z += half_dt2 * a.z;
+  velocity_.x += dt * a.x, velocity_.y += dt * a.y, velocity_.z += dt * a.z;
+
+  world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
+  const Matrix world_inverse = rotate(rotation_, inverse_inertia_, rotation_transposed_);
+  Vector4 alpha = mulDirection(torque_, world_inverse);
+  alpha.w = 0.0f;
+
+  // q̇ = ½ω ⊗ q and its derivative, from the orientation and ω of the substep's start.
+  const Vector4& q = orientation_;
+  const Vector4 q_dot = quatProduct(omega_.scaled(0.5f), q);
+  const Vector4 spin = quatProduct(q, alpha);
+  const float w2 = 0.25f * dot3(omega_, omega_);
+  const Vector4 s{spin.x - w2 * q.x, spin.y - w2 * q.y, spin.z - w2 * q.z, spin.w - w2 * q.w};
+  const Vector4 next{q.x + dt * q_dot.x + half_dt2 * s.x, q.y + dt * q_dot.y + half_dt2 * s.y,
+                     q.z + dt * q_dot.z + half_dt2 * s.z, q.w + dt * q_dot.w + half_dt2 * s.w};
+  orientation_ = normalizedQuat(next);
+
+  omega_.x += dt * alpha.x, omega_.y += dt * alpha.y, omega_.z += dt * alpha.z;
+  rotation_ = math::matrixFromQuaternion(orientation_);
+  rotation_transposed_ = math::matrixTranspose(rotation_);
+  updateWorldMatrix();
+  if (sim_execed_) sim_execed_->syncSimExeced(this, dt);
+}
+
+void RigidBody::setQuat(const Vector4& q) {
+  orientation_ = normalizedQuat(q);
+  rotation_ = math::matrixFromQuaternion(orientation_);
+  rotation_transposed_ = math::matrixTranspose(rotation_);
+  world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
+  updateWorldMatrix();
+  if (collision_) {
+    placing_shape_ = true;
+    collision_->setFromMatrix(rotation_);
+    collision_->setCenter(translationOf(world_));
+    placing_shape_ = false;
+  }
+  if (model_ && modelDriver().setMatrix) modelDriver().setMatrix(model_, world_);
+}
+
+void RigidBody::setInertiaTensor(const Matrix& tensor) {
+  inertia_ = tensor;
+  inverse_inertia_ = math::matrixInverse(tensor);
+}
+
+void RigidBody::updateWorldMatrix() {
+  world_ = rotation_;
+  world_.m[3][0] = position_.x;
+  world_.m[3][1] = position_.y;
+  world_.m[3][2] = position_.z;
+  if (parent_) world_ = math::matrixMultiply(world_, parent_->world_);
+}
+
+}  // namespace rk::rigidbody

@@ -1,0 +1,206 @@
+// The pair loops and contact tests of the twelve rigid-body collision groups.
+// Loops walk the lists by index and re-read their sizes, so a list that
+// shrinks under them (a body destroyed by a response) is never overrun.
+#include "rigidbody/rk_rigidbody_group.h"
+
+#include <cmath>
+
+#include "col/rk_intersection.h"
+#include "col/rk_triangle_search.h"
+#include "kernel/rk_error_log.h"
+
+namespace rk::rigidbody {
+
+namespace {
+
+using collision::Capsule;
+using collision::CollisionBody;
+using collision::GeoCollision;
+using collision::OBB;
+using collision::Plane;
+using collision::Sphere;
+using collision::Triangle;
+
+// Opposite forces on the two bodies of a contact.
+void respondPair(const ImpactParameter& p, RigidBody& a, RigidBody& b, const Vector4& n, const Vector4& pointA,
+                 const Vector4& pointB) {
+  Vector4 force{0.0f, 0.0f, 0.0f, 0.0f};
+  a.calcImpact(force, &b, n, pointA, pointB, p.getSpring(), p.getDamper(), p.getFlic(), p.getFlicMax());
+  a.addForceAt(pointA, force);
+  b.addForceAt(pointB, {-force.x, -force.y, -force.z, 0.0f});
+}
+
+// A contact with static geometry: only the body receives a force.
+void respondStatic(const ImpactParameter& p, RigidBody& a, const Vector4& n, const Vector4& pointA,
+                   const Vector4& pointB) {
+  Vector4 force{0.0f, 0.0f, 0.0f, 0.0f};
+  a.calcImpact(force, nullptr, n, pointA, pointB, p.getSpring(), p.getDamper(), p.getFlic(), p.getFlicMax());
+  a.addForceAt(pointA, force);
+}
+
+// Every valid pair of list A and list B (each unordered pair once when the two
+// are one list) through `test`, which writes normal and points on contact.
+template <class A, class B, class Test>
+void respondToBodyPairs(const ImpactParameter& p, std::vector<A*>& listA, std::vector<B*>& listB, Test test) {
+  Vector4 n, pointA, pointB;
+  const bool aliased = static_cast<void*>(&listA) == static_cast<void*>(&listB);
+  for (std::size_t i = 0; i < listA.size(); ++i) {
+    if (!listA[i]->isValid()) continue;
+    for (std::size_t j = aliased ? i + 1 : 0; j < listB.size() && i < listA.size(); ++j) {
+      A& a = *listA[i];
+      B& b = *listB[j];
+      if (b.isValid() && test(n, pointA, pointB, a, b)) respondPair(p, a, b, n, pointA, pointB);
+    }
+  }
+}
+
+// Points of the body's shape below the plane, each against its projection.
+template <class A>
+void respondToPlane(const ImpactParameter& p, A& body, const Plane& plane) {
+  if (!body.isValid()) return;
+  Vector4 n, points[collision::kMaxPlanePoints], projections[collision::kMaxPlanePoints];
+  const int count = collision::checkBodyPlane(n, points, projections, static_cast<const CollisionBody&>(body), plane);
+  for (int i = 0; i < count; ++i) respondStatic(p, body, n, points[i], projections[i]);
+}
+
+// Candidate triangles of every ready mesh near the body, each through `test`.
+template <class A, class Test>
+void respondToMeshes(const ImpactParameter& p, std::vector<A*>& bodies, std::vector<GeoCollision*>& meshes,
+                     float (*extent)(A&), Test test) {
+  Vector4 n, pointA, pointB;
+  std::vector<const Triangle*> candidates;
+  for (std::size_t i = 0; i < bodies.size(); ++i) {
+    A& a = *bodies[i];
+    if (!a.isValid()) continue;
+    const Vector4 c = collision::centerOf(static_cast<const CollisionBody&>(a));
+    const float e = extent(a);
+    const collision::BoundingBox box{{c.x - e, c.y - e, c.z - e, c.w}, {c.x + e, c.y + e, c.z + e, c.w}};
+    for (std::size_t g = 0; g < meshes.size(); ++g) {
+      GeoCollision* mesh = meshes[g];
+      if (!mesh->isReady()) continue;
+      candidates.clear();
+      mesh->getSearchStrategy()->search(candidates, box);
+      for (const Triangle* t : candidates)
+        if (test(n, pointA, pointB, a, *t)) respondStatic(p, a, n, pointA, pointB);
+    }
+  }
+}
+
+float sphereExtent(RigidBodySphere& a) { return 1.25f * a.getRadius(); }
+float capsuleExtent(RigidBodyCapsule& a) { return a.getHeight() + a.getRadius(); }
+float boxExtent(RigidBodyOBB& a) {
+  const Vector4& s = *a.getSize();
+  return static_cast<float>(std::sqrt(static_cast<double>(s.x * s.x + s.y * s.y + s.z * s.z)));
+}
+
+const Sphere& sphereOf(const RigidBodySphere& a) { return a; }
+const Capsule& capsuleOf(const RigidBodyCapsule& a) { return a; }
+const OBB& boxOf(const RigidBodyOBB& a) { return a; }
+
+}  // namespace
+
+// ------------------------------------------------------ bodies against bodies
+
+void CollisionGroupRigidBodySphereSphere::exec() {
+  respondToBodyPairs(*this, *group_a_, *group_b_,
+                     [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, RigidBodySphere& b) {
+                       return collision::hitSphereSphere(n, pa, pb, collision::centerOf(sphereOf(a)), a.getRadius(),
+                                                         collision::centerOf(sphereOf(b)), b.getRadius());
+                     });
+}
+
+void CollisionGroupRigidBodySphereSphere::addGroupB(RigidBodySphere* member) {
+  if (!isGroupAEqGroupB()) {
+    RigidBodyCollisionGroup::addGroupB(member);
+    return;
+  }
+  debug::writeErrorLog("src/rigidbody/rk_rigidbody_group", 101,
+                       "rk::rigidbody::CollisionGroupRigidBodySphereSphere::addGroupB");
+  own_b_.push_back(member);
+}
+
+void CollisionGroupRigidBodySphereCapsule::exec() {
+  respondToBodyPairs(*this, *group_a_, *group_b_,
+                     [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, RigidBodyCapsule& b) {
+                       return collision::checkSphereCapsule(n, pa, pb, sphereOf(a), capsuleOf(b));
+                     });
+}
+
+void CollisionGroupRigidBodySphereOBB::exec() {
+  respondToBodyPairs(
+      *this, *group_a_, *group_b_, [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, RigidBodyOBB& b) {
+        return collision::checkSphereBox(n, pa, pb, collision::centerOf(sphereOf(a)), a.getRadius(), boxOf(b));
+      });
+}
+
+void CollisionGroupRigidBodyCapsuleCapsule::exec() {
+  respondToBodyPairs(*this, *group_a_, *group_b_,
+                     [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodyCapsule& a, RigidBodyCapsule& b) {
+                       return collision::checkCapsuleCapsule(n, pa, pb, capsuleOf(a), capsuleOf(b));
+                     });
+}
+
+void CollisionGroupRigidBodyCapsuleOBB::exec() {
+  respondToBodyPairs(*this, *group_a_, *group_b_,
+                     [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodyCapsule& a, RigidBodyOBB& b) {
+                       return collision::hitCapsuleConvex(n, pa, pb, capsuleOf(a), boxOf(b));
+                     });
+}
+
+void CollisionGroupRigidBodyOBBOBB::exec() {
+  respondToBodyPairs(*this, *group_a_, *group_b_,
+                     [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodyOBB& a, RigidBodyOBB& b) {
+                       return collision::testSeparatingAxes(n, boxOf(a), boxOf(b)) &&
+                              collision::calcContactPoints(pa, pb, boxOf(a), boxOf(b), n);
+                     });
+}
+
+// ------------------------------------------------------ bodies against planes
+
+void CollisionGroupRigidBodySpherePlane::exec() {
+  for (std::size_t p = 0; p < group_b_->size(); ++p)
+    for (std::size_t i = 0; i < group_a_->size(); ++i) respondToPlane(*this, *(*group_a_)[i], *(*group_b_)[p]);
+}
+
+void CollisionGroupRigidBodyCapsulePlane::exec() {
+  for (std::size_t p = 0; p < group_b_->size(); ++p)
+    for (std::size_t i = 0; i < group_a_->size(); ++i) respondToPlane(*this, *(*group_a_)[i], *(*group_b_)[p]);
+}
+
+void CollisionGroupRigidBodyOBBPlane::exec() {
+  for (std::size_t i = 0; i < group_a_->size(); ++i)
+    for (std::size_t p = 0; p < group_b_->size() && i < group_a_->size(); ++p)
+      respondToPlane(*this, *(*group_a_)[i], *(*group_b_)[p]);
+}
+
+// ------------------------------------------------------ bodies against meshes
+
+void CollisionGroupRigidBodySphereGeo::exec() {
+  respondToMeshes<RigidBodySphere>(*this, *group_a_, *group_b_, sphereExtent,
+                                   [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, const Triangle& t) {
+                                     return collision::calcOnGeoSphere(n, pa, pb, sphereOf(a), t);
+                                   });
+}
+
+void CollisionGroupRigidBodyCapsuleGeo::exec() {
+  respondToMeshes<RigidBodyCapsule>(*this, *group_a_, *group_b_, capsuleExtent,
+                                    [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodyCapsule& a, const Triangle& t) {
+                                      return collision::hitConvexBodies(n, pa, pb, capsuleOf(a), t);
+                                    });
+}
+
+// The test runs triangle first; normal and points are turned to the body's side.
+void CollisionGroupRigidBodyOBBGeo::exec() {
+  respondToMeshes<RigidBodyOBB>(*this, *group_a_, *group_b_, boxExtent,
+                                [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodyOBB& a, const Triangle& t) {
+                                  Vector4 reversed, on_triangle, on_box;
+                                  if (!collision::hitConvexBodies(reversed, on_triangle, on_box, t, boxOf(a)))
+                                    return false;
+                                  n = {-reversed.x, -reversed.y, -reversed.z, 0.0f};
+                                  pa = on_box;
+                                  pb = on_triangle;
+                                  return true;
+                                });
+}
+
+}  // namespace rk::rigidbody

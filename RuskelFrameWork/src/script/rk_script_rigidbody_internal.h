@@ -1,0 +1,59 @@
+// The group creators of the rigid-body table, shared by its binding sources.
+#pragma once
+#include <lua.hpp>
+
+namespace rk::script::rigidbody {
+
+// Each returns one group object; the three same-shape creators read the
+// alias flag from argument 1, the others ignore their arguments.
+int createCollisionRigidBodySphereSphere(lua_State* L);
+int createCollisionRigidBodySphereCapsule(lua_State* L);
+int createCollisionRigidBodySphereOBB(lua_State* L);
+int createCollisionRigidBodySpherePlane(lua_State* L);
+int createCollisionRigidBodySphereGeo(lua_State* L);
+int createCollisionRigidBodyCapsuleCapsule(lua_State* L);
+int createCollisionRigidBodyCapsuleOBB(lua_State* L);
+int createCollisionRigidBodyCapsulePlane(lua_State* L);
+int createCollisionRigidBodyCapsuleGeo(lua_State* L);
+int createCollisionRigidBodyOBBOBB(lua_State* L);
+int createCollisionRigidBodyOBBPlane(lua_State* L);
+int createCollisionRigidBodyOBBGeo(lua_State* L);
+
+}  // namespace rk::script::rigidbody
+
+namespace rk::script::rigidbody {
+
+// Engine objects link each other by plain pointer; the script objects behind
+// such a link are kept reachable from the linking object's userdata (at index
+// 1) so that the collector cannot free a linked object while its linker is
+// still reachable. Call before the stack is cleared.
+
+// Stores the value at `valueIndex` under `key` (nil forgets it).
+inline void keepLinked(lua_State* L, const char* key, int valueIndex) {
+  lua_getuservalue(L, 1);
+  if (!lua_istable(L, -1)) {
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_pushvalue(L, -1);
+    lua_setuservalue(L, 1);
+  }
+  lua_pushvalue(L, valueIndex);
+  lua_setfield(L, -2, key);
+  lua_pop(L, 1);
+}
+
+// Appends the value at `valueIndex` to the kept members.
+inline void keepMember(lua_State* L, int valueIndex) {
+  lua_getuservalue(L, 1);
+  if (!lua_istable(L, -1)) {
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_pushvalue(L, -1);
+    lua_setuservalue(L, 1);
+  }
+  lua_pushvalue(L, valueIndex);
+  lua_rawseti(L, -2, static_cast<int>(lua_rawlen(L, -2)) + 1);
+  lua_pop(L, 1);
+}
+
+}  // namespace rk::script::rigidbody
