@@ -1,21 +1,29 @@
 // Process entry of the game.
 #include <string>
 
+#include "common/game_config.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_framework.h"
 #include "qv21_game_adapter.h"
 #include "qv21_resource.h"
 #include "res/rk_res_save_loader.h"
+#include "status/score_unit.h"
 
 int main() {
   const host::ui::AcceleratorTable accelerators = qv21::makeAccelerators();
 
-  // Settings and high scores: with the game core.
+  GameConfig* config = GameConfig::createInstance();
+  status::ScoreUnit* scores = status::ScoreUnit::createInstance();
   rk::res::RkResSaveLoader* saveLoader = rk::res::RkResSaveLoader::createInstance();
   const std::string folder = std::string(qv21::kCaption) + qv21::kSaveFolderSuffix;
   saveLoader->setFolderName(folder);
   rk::debug::setErrorLogFolder(folder);
-  // Settings and scores registered as loaders, savers and reflector: with the game core.
+  // Loading and saving both run settings first, then scores.
+  saveLoader->addLoadTarget(config);
+  saveLoader->addSaveTarget(config);
+  saveLoader->addLoadTarget(scores);
+  saveLoader->addSaveTarget(scores);
+  saveLoader->addReflectTarget(config);
 
   int result = 0;
   {
@@ -23,7 +31,7 @@ int main() {
     rk::setGameAdapter(&adapter);
     result = rk::runGame(qv21::kClassName, qv21::kCaption, &accelerators);
     rk::res::RkResSaveLoader::destroyInstance();
-    // Settings: with the game core.
+    GameConfig::destroyInstance();
     rk::setGameAdapter(nullptr);
   }
   return result;

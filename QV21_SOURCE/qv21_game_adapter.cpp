@@ -1,10 +1,12 @@
 #include "qv21_game_adapter.h"
 
+#include "common/game_config.h"
 #include "ctrl/rk_controller.h"
 #include "kernel/rk_device_context.h"
 #include "res/rk_res_save_loader.h"
 #include "res/rk_resource.h"
 #include "script/rk_script.h"
+#include "status/score_unit.h"
 
 namespace {
 
@@ -37,7 +39,7 @@ const unsigned char* QV21GameAdapter::getId() { return kGameId; }
 
 void QV21GameAdapter::configure() {
   rk::DeviceContext* context = rk::DeviceContext::getInstance();
-  // The windowed flag follows the settings' window mode: with the settings.
+  if (GameConfig* config = GameConfig::getInstance()) context->setWindowed(config->data().window_mode);
   context->setScreenSize(static_cast<int>(context->screenWidth()), static_cast<int>(context->screenHeight()));
 }
 
@@ -70,7 +72,8 @@ void QV21GameAdapter::shutdown() {
     releasePacks();  // as after a failed boot: never after the resource manager
     throw;
   }
-  // Score unit, the game fonts and the game manager: with the game core.
+  status::ScoreUnit::destroyInstance();
+  // The game fonts and the game manager: with the game core.
   releasePacks();
 }
 

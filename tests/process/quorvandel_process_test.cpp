@@ -133,6 +133,12 @@ TEST_F(GameProcess, StartsHeadlessAndEndsCleanlyWhenAskedToTerminate) {
   ASSERT_EQ(kill(pid_, SIGTERM), 0);  // arrives as a close of the window
   EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
   EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"));
+  // The shut-down saved the settings and the high scores.
+  const std::string config = rktest::readBytes((saveFolder() / "config.dat").string());
+  EXPECT_NE(config.find("WINDOW_MODE = TRUE\r\nSCREEN_SIZE = (1280,720)\r\n"), std::string::npos);
+  const std::string scores = rktest::readBytes((saveFolder() / "score_data.sca").string());
+  ASSERT_GE(scores.size(), 16u);
+  EXPECT_EQ(scores.substr(0, 4), std::string("\x78\0\0\0", 4));  // 120 bytes of records
 }
 
 TEST_F(GameProcess, AutoexecEndsTheGameAfterItsFramesWhileASecondCopyExitsAtOnce) {

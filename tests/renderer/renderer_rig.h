@@ -20,6 +20,7 @@
 #include "kernel/rk_hr_exception.h"
 #include "kernel/rk_instance_table.h"
 #include "res/rk_resource.h"
+#include "task/rk_task.h"
 #include "support/error_log_capture.h"
 #include "support/shader_pack.h"
 #include "support/temp_dir.h"
@@ -64,6 +65,10 @@ class RendererRig : public ::testing::Test {
       if (slot == rk::InstanceSlot::LightManager) rk::gfx::LightManager::destroyInstance();
       if (slot == rk::InstanceSlot::GfxListManager) rk::gfx::GfxListManager::destroyInstance();
     }
+    if (rk::singletonExists(rk::InstanceSlot::TaskManager)) {
+      rk::task::TaskManager::getInstance()->deleteTasks(true);
+      rk::task::TaskManager::destroyInstance();
+    }
     rk::fs::FileManager::destroyInstance();
     rk::res::ResourceManager::destroyInstance();
     context->setWindowHandle(nullptr);
@@ -79,6 +84,8 @@ class RendererRig : public ::testing::Test {
   }
   // The managers every frame draw needs, and the device.
   void buildScene() {
+    // Cameras make their mover tasks.
+    if (!rk::singletonExists(rk::InstanceSlot::TaskManager)) rk::task::TaskManager::createInstance();
     rk::gfx::LightManager::createInstance();
     rk::gfx::CameraManager::createInstance();
     rk::gfx::GfxListManager::createInstance();

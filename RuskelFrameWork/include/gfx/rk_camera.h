@@ -14,6 +14,11 @@
 
 namespace rk::gfx {
 
+class CameraMoveSecAt;
+class CameraMoveSecEye;
+class CameraMoveSpringAt;
+class CameraMoveSpringEye;
+
 // The camera's stack of lighting settings; passes take their lighting from the top.
 class CameraStudioInfo {
  public:
@@ -31,8 +36,12 @@ class CameraStudioInfo {
 
 class Camera : public policy::SharedObject {
  public:
-  Camera() = default;
-  ~Camera() override = default;
+  // Makes the four movers (inactive).
+  Camera();
+  // Deletes the movers; every link camera forgets this camera.
+  ~Camera() override;
+  Camera(const Camera&) = delete;
+  Camera& operator=(const Camera&) = delete;
 
   // Sets every field to its default for that number (the viewport is the
   // screen) and computes the matrices.
@@ -50,6 +59,11 @@ class Camera : public policy::SharedObject {
   const math::Matrix& inverseViewMatrix() const { return inverse_view_; }
   const math::Vector4& eye() const { return eye_; }
   const math::Vector4& at() const { return at_; }
+  const math::Vector4& up() const { return up_; }
+  const math::Vector4& eyeOffset() const { return eye_offset_; }
+  const math::Vector4& atOffset() const { return at_offset_; }
+  float fovy() const { return fovy_; }
+  bool isValid() const { return valid_; }
   const math::Viewport& viewport() const { return viewport_; }
   CameraStudioInfo& studioInfo() { return studio_info_; }
 
@@ -61,11 +75,34 @@ class Camera : public policy::SharedObject {
   void setEye(const math::Vector4& eye) { eye_ = eye, valid_ = false; }
   void setAt(const math::Vector4& at) { at_ = at, valid_ = false; }
   void setUp(const math::Vector4& up) { up_ = up, valid_ = false; }
+  void setEyeOffset(const math::Vector4& offset) { eye_offset_ = offset, valid_ = false; }
+  void setAtOffset(const math::Vector4& offset) { at_offset_ = offset, valid_ = false; }
+  void setFovy(float fovy) { fovy_ = fovy, valid_ = false; }
   void setViewport(const math::Viewport& viewport) { viewport_ = viewport, valid_ = false; }
   void setFogEnable(bool enable) { fog_enable_ = enable, valid_ = false; }
   void setFogColor(std::uint32_t argb) { fog_color_ = argb, valid_ = false; }
   void setFogRange(float start, float end) { fog_start_ = start, fog_end_ = end, valid_ = false; }
-  // Movers, shadow light, shader infos, lens flare, frustum and the remaining
+
+  // Timed moves from the current target (eye) to the goal, switched on.
+  void moveToAt(const math::Vector4& goal, float seconds);
+  void moveToEye(const math::Vector4& goal, float seconds);
+  // Spring tracking: stores the rate, sets the chase and switches it on; stop
+  // and run switch it off and on again, keeping target and rate.
+  void trackingAt(const math::Vector4& point, float rate);
+  void trackingEye(const math::Vector4& point, float rate);
+  void stopTrackingAt();
+  void stopTrackingEye();
+  void runTrackingAt();
+  void runTrackingEye();
+  float springAtRate() const { return spring_at_rate_; }
+  float springEyeRate() const { return spring_eye_rate_; }
+
+  CameraMoveSecAt* moveSecAt() const { return move_sec_at_; }
+  CameraMoveSecEye* moveSecEye() const { return move_sec_eye_; }
+  CameraMoveSpringAt* moveSpringAt() const { return move_spring_at_; }
+  CameraMoveSpringEye* moveSpringEye() const { return move_spring_eye_; }
+
+  // Shadow light, shader infos, lens flare, frustum and the remaining
   // settings: with the cameras.
 
  private:
@@ -84,6 +121,12 @@ class Camera : public policy::SharedObject {
   math::Matrix view_{};
   math::Matrix inverse_view_{};
   math::Vector4 view_shift_{};
+  CameraMoveSecAt* move_sec_at_ = nullptr;
+  CameraMoveSecEye* move_sec_eye_ = nullptr;
+  CameraMoveSpringAt* move_spring_at_ = nullptr;
+  CameraMoveSpringEye* move_spring_eye_ = nullptr;
+  float spring_at_rate_ = 1.0f;
+  float spring_eye_rate_ = 1.0f;
   CameraStudioInfo studio_info_;
   bool fog_enable_ = false;
   std::uint32_t fog_color_ = 0xFFFBFFFFu;

@@ -33,7 +33,15 @@ namespace driver { class StopWatch; }
 namespace font { class RKFont; }
 namespace gfx {
 class Camera;
+class IndexBuffer;
+class RkTexture;
+class RkTexture12;
 class StudioInfo;
+class VertexBuffer;
+struct LineVertex;
+struct ScreenVertex;
+struct StripVertex;
+struct TexturedVertex;
 }  // namespace gfx
 namespace policy { class CounterRelease; }
 namespace res { class RomPack; }
@@ -41,6 +49,12 @@ namespace task {
 class Task;
 class ScriptTask;
 }  // namespace task
+
+// A copy of the colour state, taken before a change and restored afterwards.
+struct ColorStateBackup {
+  bool use_color = false;
+  gfx::Color color;
+};
 
 class DeviceContext {
  public:
@@ -201,6 +215,44 @@ class DeviceContext {
   void notifyDeviceLost();
   void notifyDeviceRecover();
 
+  // GPU buffers in upload-heap memory. The created buffer carries one reference
+  // for the caller and follows device loss by itself. A kind other than 0..2
+  // leaves the out-pointer alone and throws E_OUTOFMEMORY when it is null.
+  void createVertexBuffer(int kind, gfx::VertexBuffer** out);
+  void createIndexBuffer(gfx::IndexBuffer** out);
+  void buildVertexBuffer(gfx::VertexBuffer* buffer);
+  // A committed upload buffer (bytes rounded up to 256) filled with the data;
+  // an existing resource is reported and replaced. Throws naming the upload.
+  void uploadResource(const void* data, std::size_t bytes, host::gpu::Ref<host::gpu::Resource>* resource,
+                      const wchar_t* name);
+  void sendVertexBuffer(gfx::VertexBuffer* buffer);
+  // Draws `count` vertices of a position-colour or position-colour-uv buffer.
+  void drawPolygon(int primitive, gfx::VertexBuffer* buffer, std::uint32_t count);
+  // Primitive kinds: 1 points, 2 lines, 3 line strip, 5 strip, 6 list with
+  // adjacency; anything else a triangle list.
+  static host::gpu::PrimitiveTopology toTopologyKind(int primitive);
+
+  // Textures: the GPU texture and its view from DDS bytes (throws
+  // "DeviceContext:setupTexture()" for bytes the loader rejects), and the
+  // binding at the texture table. A texture without a view is not bound.
+  void setupTexture(gfx::RkTexture12* texture, const std::uint8_t* bytes, std::size_t size, std::uint32_t flags);
+  void setTexture(gfx::RkTexture* texture);
+  gfx::RkTexture* currentTexture() const { return current_texture_; }
+
+  // Immediate drawing: each call fills a fresh buffer, draws it on the
+  // recording list and hands it to the delayed release.
+  void drawRect2D(const host::gpu::Rect& rect, std::uint32_t argb);
+  void drawLineStrip(const gfx::LineVertex* vertices, int last);
+  // A built buffer of last + 1 vertices; the caller draws and releases it.
+  gfx::VertexBuffer* fillColorVertexBuffer(const gfx::ScreenVertex* vertices, int last);
+  void drawVertexStrip(const gfx::ScreenVertex* vertices, int count);
+  void drawColorStrip(const gfx::LineVertex* vertices, int count, int pipeline);
+  void drawTexturedStrip(gfx::RkTexture* texture, const gfx::TexturedVertex* vertices, int count);
+  void drawColorUVStrip(const gfx::StripVertex* vertices, int count);
+  void drawIndexedColorUV(const gfx::StripVertex* vertices, std::uint16_t vertexCount, const std::uint16_t* indices,
+                          std::uint16_t indexCount);
+  void drawSphereGizmo(float radius, const math::Matrix& matrix);
+
   // Constants, each in a fresh slot of the current frame, bound at once.
   void setWorldMatrix(const math::Matrix& world);
   void setViewProjection();
@@ -210,6 +262,8 @@ class DeviceContext {
   // The colour state: when enabled its colour becomes the ambient constant (b4).
   void setColorState(bool enable, std::uint32_t argb);
   void setColorStateRGBA(bool enable, const gfx::Color& color);
+  void restoreColorState(const ColorStateBackup& backup);
+  ColorStateBackup backupColorState() const { return {use_color_, color_}; }
   bool isUseColor() const { return use_color_; }
   const gfx::Color& colorState() const { return color_; }
   MaterialBlock& material() { return material_; }
@@ -324,7 +378,8 @@ class DeviceContext {
   bool light_in_use_[16] = {};
   gfx::LightParameter light_records_[16];
   driver::directx::DX12DepthStencil depth_stencil_;
-  // The texture bound last: with the textures.
+  // The texture bound last on the recording list.
+  gfx::RkTexture* current_texture_ = nullptr;
   std::list<IDeviceLostRecoverEvent*> lost_listeners_;
   MaterialBlock material_;
   host::gpu::GpuPreference gpu_preference_ = host::gpu::DXGI_GPU_PREFERENCE_HIGH_PERFORMANCE;

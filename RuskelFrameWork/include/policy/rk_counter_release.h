@@ -23,4 +23,15 @@ class CounterRelease {
   int count_;
 };
 
+// A holder of one object: the concrete holders say how to give it back.
+template <class T>
+class CounterReleaseContainer : public CounterRelease {
+ public:
+  CounterReleaseContainer(T* payload, int count) : CounterRelease(count), payload_(payload) {}
+  T* payload() const { return payload_; }
+
+ protected:
+  T* payload_;
+};
+
 }  // namespace rk::policy

@@ -1,5 +1,8 @@
 #include "gfx/rk_camera.h"
 
+#include "gfx/rk_camera_move.h"
+#include "gfx/rk_link_camera.h"
+
 #include "../math/rk_xmath_bridge.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_instance_table.h"
@@ -15,6 +18,48 @@ CameraStudioInfo::CameraStudioInfo() { stack_.push_back(new StudioInfo); }
 CameraStudioInfo::~CameraStudioInfo() {
   for (StudioInfo* info : stack_) delete info;
 }
+
+Camera::Camera()
+    : move_sec_at_(new CameraMoveSecAt(this)),
+      move_sec_eye_(new CameraMoveSecEye(this)),
+      move_spring_at_(new CameraMoveSpringAt(this)),
+      move_spring_eye_(new CameraMoveSpringEye(this)) {}
+
+Camera::~Camera() {
+  // The movers' task parts leave the task manager (safely during its pass).
+  delete move_sec_at_;
+  delete move_sec_eye_;
+  delete move_spring_at_;
+  delete move_spring_eye_;
+  LinkCamera::forgetCamera(this);
+}
+
+void Camera::moveToAt(const math::Vector4& goal, float seconds) {
+  move_sec_at_->set(at_, goal, seconds);
+  move_sec_at_->setActive(true);
+}
+
+void Camera::moveToEye(const math::Vector4& goal, float seconds) {
+  move_sec_eye_->set(eye_, goal, seconds);
+  move_sec_eye_->setActive(true);
+}
+
+void Camera::trackingAt(const math::Vector4& point, float rate) {
+  spring_at_rate_ = rate;
+  move_spring_at_->set(point, rate);
+  move_spring_at_->setActive(true);
+}
+
+void Camera::trackingEye(const math::Vector4& point, float rate) {
+  spring_eye_rate_ = rate;
+  move_spring_eye_->set(point, rate);
+  move_spring_eye_->setActive(true);
+}
+
+void Camera::stopTrackingAt() { move_spring_at_->setActive(false); }
+void Camera::stopTrackingEye() { move_spring_eye_->setActive(false); }
+void Camera::runTrackingAt() { move_spring_at_->setActive(true); }
+void Camera::runTrackingEye() { move_spring_eye_->setActive(true); }
 
 void Camera::init(int number) {
   number_ = number;

@@ -3,10 +3,14 @@
 #include "actor/rk_actor.h"
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
+#include "flush/rk_flush_unit.h"
+#include "flush/rk_sync_unit.h"
 #include "fs/rk_file_manager.h"
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
+#include "gfx/rk_wipe_manager.h"
+#include "gfx/rk_texture_manager.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_global_data.h"
 #include "kernel/rk_input_context.h"
@@ -85,17 +89,21 @@ void DeviceContext::shutdown() {
   driver::StopWatchImpl::destroyInstance();
   // 10. Script-state manager, if still there.
   if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
-  // 11. Flush unit: with the flush and sync units. Display-list manager.
+  // 11. Flush unit, display-list manager.
+  if (singletonExists(InstanceSlot::FlushUnit)) flush::FlushUnit::destroyInstance();
   if (singletonExists(InstanceSlot::GfxListManager)) gfx::GfxListManager::destroyInstance();
-  // 12. Wipe manager: with the scene.
+  // 12. Wipe manager, with every queued wipe.
+  if (singletonExists(InstanceSlot::WipeManager)) gfx::WipeManager::destroyInstance();
   // 13.
   if (singletonExists(InstanceSlot::LightManager)) gfx::LightManager::destroyInstance();
-  // 14. Rigid-body manager (the bodies stay). Sync unit: with the scene.
+  // 14. Rigid-body manager (the bodies stay), sync unit.
   if (singletonExists(InstanceSlot::RigidBodyManager)) rigidbody::RigidBodyManager::destroyInstance();
+  if (singletonExists(InstanceSlot::SyncUnit)) flush::SyncUnit::destroyInstance();
   // 15. Tasks not owned elsewhere.
   if (singletonExists(InstanceSlot::TaskManager)) task::TaskManager::getInstance()->deleteTasks(false);
-  // 16. Collision-group manager (registered groups stay). Texture manager: with the renderer.
+  // 16. Collision-group manager (registered groups stay), texture manager.
   if (singletonExists(InstanceSlot::CollisionGroupManager)) collision::CollisionGroupManager::destroyInstance();
+  if (singletonExists(InstanceSlot::TextureManager)) gfx::RkTextureManager::destroyInstance();
   // 17.
   if (singletonExists(InstanceSlot::ControllerManager)) controller::ControllerManager::destroyInstance();
   // 18. Effect system, if still there: with the effects.

@@ -161,6 +161,7 @@ void DeviceContext::beginCommandList(gfx::Camera* camera, bool background, bool 
 
   gpu::GraphicsCommandList* list = now_command_list_;
   pipeline_stack_.clear();
+  current_texture_ = nullptr;  // a new list starts without a texture bound
   list->setGraphicsRootSignature(root_signature_.get());
   list->rsSetViewports(1, &viewport_);
   list->rsSetScissorRects(1, &scissor_);
@@ -197,6 +198,8 @@ void DeviceContext::closeDraw() {
     return;
   }
   command_queue_->executeCommandLists(static_cast<std::uint32_t>(command_lists_.size()), command_lists_.data());
+  // Handed over once: a later batch must not execute these lists again.
+  command_lists_.clear();
 }
 
 void DeviceContext::present(unsigned interval) {

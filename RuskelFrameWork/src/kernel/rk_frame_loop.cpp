@@ -3,6 +3,7 @@
 #include "actor/rk_actor.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
+#include "gfx/rk_wipe_manager.h"
 #include "host/ui.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_game_adapter.h"
@@ -83,7 +84,8 @@ void updateFramework(float dt) {
   // 5. Every task: scripts, physics, sound, sync, models, cameras.
   if (task::TaskManager* tasks = task::TaskManager::getInstance()) tasks->update(dt);
   // 6. Audio listener from the listener camera, under the audio lock: with the audio.
-  // 7. The first queued wipe: with the wipes.
+  // 7. The first queued wipe.
+  if (gfx::WipeManager* wipes = gfx::WipeManager::findInstance()) wipes->update();
   // 8. The system controller's previous state.
   if (controllers) controllers->endFrame();
 }

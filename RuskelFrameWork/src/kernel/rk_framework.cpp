@@ -7,10 +7,14 @@
 #include "audio/rk_audio_context.h"
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
+#include "flush/rk_flush_unit.h"
+#include "flush/rk_sync_unit.h"
 #include "fs/rk_file_manager.h"
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
+#include "gfx/rk_wipe_manager.h"
+#include "gfx/rk_texture_manager.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_frame_loop.h"
@@ -64,7 +68,7 @@ void startupFramework() {
   input->setDriver(new driver::xinput::XInputDriver);
   input->getDriver()->update(0);  // four pad records before the first frame
   task::TaskManager::createInstance();                    // 8
-  // 9. Sync unit: with the flush and sync units.
+  flush::SyncUnit::createInstance();                      // 9
   // 10. Model sync task, kept in the window configuration: with the models.
   math::CounterManager::createInstance();                 // 11
   context->setStopWatch(driver::StopWatch::initialize());  // 12: created paused
@@ -76,12 +80,12 @@ void startupFramework() {
   // 17. Model manager: with the models.
   collision::CollisionGroupManager::createInstance();  // 18
   rigidbody::RigidBodyManager::createInstance();       // 19: the physics step, task priority 7
-  // 20. Texture manager: with the renderer.
+  gfx::RkTextureManager::createInstance();             // 20
   gfx::LightManager::createInstance();                 // 21
-  // 22. Wipe manager: with the wipes.
+  gfx::WipeManager::createInstance();                  // 22
   gfx::GfxListManager::createInstance();               // 23
   // 24-26. Mesh, animation and node units: with the model reader.
-  // 27. Flush unit: with the flush and sync units.
+  flush::FlushUnit::createInstance();                  // 27
   // 28. Script cache.
   script::ScriptCache::createInstance();
   // 29. Effect system: with the effects.

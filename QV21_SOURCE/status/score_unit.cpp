@@ -1,0 +1,148 @@
+#include "status/score_unit.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <iterator>
+#include <cstring>
+#include <map>
+
+#include "fs/rk_compressed_container.h"
+#include "fs/rk_file_manager.h"
+#include "host/fs.h"
+#include "kernel/rk_error_log.h"
+#include "kernel/rk_instance_table.h"
+
+namespace status {
+
+namespace {
+
+constexpr const char* kSource = "status/score_unit";
+const rk::SingletonReport kReport{kSource, "status::ScoreUnit", 85, 90, 95};
+
+// A name is cut to the bytes the record holds, never inside a double-byte character.
+std::size_t fittingLength(const std::string& name, std::size_t room) {
+  std::size_t length = 0;
+  while (length < name.size()) {
+    const unsigned char c = static_cast<unsigned char>(name[length]);
+    const std::size_t step = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+    if (length + step > room || length + step > name.size()) break;
+    length += step;
+  }
+  return length;
+}
+
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  std::FILE* file = host::fs::open(path, "rb");
+  if (!file) return false;
+  std::uint8_t buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
+  const bool ok = !std::ferror(file);
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+struct ScoreUnit::Impl {
+  // Lowest score first; equal scores in insertion order.
+  std::multimap<std::uint32_t, ScoreData> table;
+};
+
+ScoreUnit* ScoreUnit::createInstance() { return rk::singletonCreate<ScoreUnit>(rk::InstanceSlot::ScoreUnit, kReport); }
+
+ScoreUnit* ScoreUnit::getInstance() { return rk::singletonGet<ScoreUnit>(rk::InstanceSlot::ScoreUnit, kReport); }
+
+ScoreUnit* ScoreUnit::getInstancePtr() { return static_cast<ScoreUnit*>(rk::instanceSlot(rk::InstanceSlot::ScoreUnit)); }
+
+void ScoreUnit::destroyInstance() { rk::singletonDestroy<ScoreUnit>(rk::InstanceSlot::ScoreUnit, kReport); }
+
+ScoreUnit::ScoreUnit() : impl_(std::make_unique<Impl>()) {}
+
+ScoreUnit::~ScoreUnit() = default;
+
+std::size_t ScoreUnit::count() const { return impl_->table.size(); }
+
+void ScoreUnit::setDefaultTable() {
+  std::uint32_t score = 40000;
+  for (unsigned i = 0; i < kRankCount; ++i, score /= 2) impl_->table.insert({score, ScoreData{"＊＊＊", score}});
+}
+
+// The file is read and checked here, on the main thread, rather than queued to
+// the file manager: a container it cannot inflate stops the manager for good,
+// and a damaged score file must not end the game.
+void ScoreUnit::load(const char* savePath) {
+  std::string stored, mode;
+  rk::fs::FileManager::mapAssetName(stored, mode, kFileName);
+  const std::string path = std::string(savePath ? savePath : "") + "\\" + stored;
+  std::vector<std::uint8_t> bytes;
+  if (!readWholeFile(path, bytes)) {
+    setDefaultTable();
+    return;
+  }
+  std::vector<std::uint8_t> content;
+  if (!rk::fs::inflateContainer(bytes.data(), bytes.size(), content) || !readPayload(content)) {
+    rk::debug::writeErrorLog(kSource, 140, "status::ScoreUnit::load");
+    impl_->table.clear();
+    setDefaultTable();
+  }
+}
+
+bool ScoreUnit::readPayload(const std::vector<std::uint8_t>& payload) {
+  if (payload.size() < kRankCount * kRecordSize) return false;
+  impl_->table.clear();
+  for (unsigned i = 0; i < kRankCount; ++i) {
+    const std::uint8_t* record = payload.data() + i * kRecordSize;
+    ScoreData entry;
+    entry.name.assign(reinterpret_cast<const char*>(record), strnlen(reinterpret_cast<const char*>(record), kNameField));
+    entry.score = std::uint32_t(record[8]) | std::uint32_t(record[9]) << 8 | std::uint32_t(record[10]) << 16 |
+                  std::uint32_t(record[11]) << 24;
+    impl_->table.insert({entry.score, entry});
+  }
+  return true;
+}
+
+std::vector<std::uint8_t> ScoreUnit::payload() const {
+  std::vector<std::uint8_t> out;
+  for (const auto& [score, entry] : impl_->table) {
+    std::uint8_t record[kRecordSize] = {};
+    std::memcpy(record, entry.name.data(), fittingLength(entry.name, kNameField - 1));
+    for (int b = 0; b < 4; ++b) record[8 + b] = static_cast<std::uint8_t>(entry.score >> (8 * b));
+    out.insert(out.end(), record, record + kRecordSize);
+  }
+  return out;
+}
+
+void ScoreUnit::save(const char* savePath) {
+  const std::vector<std::uint8_t> records = payload();
+  if (records.empty()) return;
+  const std::string name = std::string(savePath ? savePath : "") + "\\" + kFileName;
+  rk::fs::FileManager::compressFile(name.c_str(), records.data(), static_cast<std::uint32_t>(records.size()));
+}
+
+const ScoreUnit::ScoreData& ScoreUnit::getScoreData(unsigned rank) const {
+  static const ScoreData kNone{};
+  const auto& table = impl_->table;
+  if (table.empty()) return kNone;
+  if (rank < 1) rank = 1;
+  if (rank > kRankCount) rank = kRankCount;
+  // Rank r is the r-th from the highest; a short table holds its lowest at the end.
+  const std::size_t fromTop = std::min<std::size_t>(rank, table.size());
+  auto it = table.end();
+  std::advance(it, -static_cast<std::ptrdiff_t>(fromTop));
+  return it->second;
+}
+
+unsigned ScoreUnit::getNowRank(std::uint32_t score) const {
+  for (unsigned rank = 1; rank <= kRankCount; ++rank)
+    if (getScoreData(rank).score < score) return rank;
+  return 0;
+}
+
+void ScoreUnit::insertRankIn(std::uint32_t score, const std::string& name) {
+  auto& table = impl_->table;
+  if (!table.empty()) table.erase(table.begin());
+  table.insert({score, ScoreData{name, score}});
+}
+
+}  // namespace status
