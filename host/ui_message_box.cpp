@@ -5,18 +5,17 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <strings.h>
 #include <utility>
 
 #include "host/text.h"
 #include "host/ui.h"
+#include "host/ui_sink.h"
 
 namespace host::ui {
 namespace {
 
-std::mutex sinkMutex;
-MessageBoxSink sink;
+detail::SinkSlot<MessageBoxSink> sink;
 
 struct ButtonSet {
   int ids[3];
@@ -150,18 +149,11 @@ int defaultAnswer(unsigned type) {
   return set.ids[defaultIndex(type, set)];
 }
 
-void setMessageBoxSink(MessageBoxSink newSink) {
-  std::lock_guard<std::mutex> lock(sinkMutex);
-  sink = std::move(newSink);
-}
+void setMessageBoxSink(MessageBoxSink newSink) { sink.set(std::move(newSink)); }
 
 int messageBox(Window* /*owner: boxes are modal to the whole program*/, const std::string& text,
                const std::string& caption, unsigned type) {
-  MessageBoxSink current;
-  {
-    std::lock_guard<std::mutex> lock(sinkMutex);
-    current = sink;
-  }
+  MessageBoxSink current = sink.get();
   // Called outside the lock, so a sink may replace itself.
   if (current) return current(text, caption, type);
 

@@ -2,18 +2,17 @@
 // text being edited is shown in the window's caption while the input is open.
 #include "host/ui_text_input.h"
 
-#include <mutex>
 #include <vector>
 
 #include "host/text.h"
+#include "host/ui_sink.h"
 #include "host/ui_window_internal.h"
 
 namespace host::ui {
 
 namespace {
 
-std::mutex sinkMutex;
-TextInputSink sink;
+detail::SinkSlot<TextInputSink> sink;
 
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
@@ -109,17 +108,10 @@ void LineEditor::backspace() {
 
 std::string LineEditor::confirmedText() const { return text_.substr(0, fittingLength(text_, kTextInputLimit)); }
 
-void setTextInputSink(TextInputSink newSink) {
-  std::lock_guard<std::mutex> lock(sinkMutex);
-  sink = std::move(newSink);
-}
+void setTextInputSink(TextInputSink newSink) { sink.set(std::move(newSink)); }
 
 TextInputResult inputTextLine(Window* owner, const std::string& initial) {
-  TextInputSink current;
-  {
-    std::lock_guard<std::mutex> lock(sinkMutex);
-    current = sink;
-  }
+  TextInputSink current = sink.get();
   if (current) return current(initial);
   if (!owner || !owner->alive || !owner->sdl || detail::videoIsHeadless()) return {false, initial};
   return runInput(owner, initial);

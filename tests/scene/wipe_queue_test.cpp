@@ -100,8 +100,12 @@ TEST_F(Wipes, QueuedWipesRunOneAfterAnotherAndAFinishedInWipeEmptiesTheQueue) {
     for (WipeObject* w : queue) running += w->isActive() ? 1 : 0;
     EXPECT_LE(running, 1);
     if (queue.size() == 1 && queue.front() == in) out_done = true;
-    if (!out_done) EXPECT_FALSE(in->isStarted());
-    if (!queue.empty()) EXPECT_FALSE(wipes->isEndOfWipe() && queue.size() == 2);
+    if (!out_done) {
+      EXPECT_FALSE(in->isStarted());
+    }
+    if (!queue.empty()) {
+      EXPECT_FALSE(wipes->isEndOfWipe() && queue.size() == 2);
+    }
   }
   EXPECT_TRUE(out_done);
   // Start; 0.25; 0.5 done and removed by the manager in the same frame;

@@ -12,6 +12,7 @@
 
 #include "audio_players/audio_players_support.h"
 #include "script/rk_lua_guard.h"
+#include "support/lua_run.h"
 #include "script/rk_script_audio.h"
 #include "script/rk_script.h"
 #include "script_math/script_math_fixture.h"
@@ -61,16 +62,7 @@ class ScriptAudioFixture : public ::testing::Test {
   }
 
   // Runs a chunk; returns the error text, empty on success.
-  std::string run(const std::string& code) {
-    if (luaL_loadbuffer(L_, code.data(), code.size(), "=case") != LUA_OK ||
-        rk::script::protectedCall(L_, 0, 0) != LUA_OK) {
-      std::string error = lua_tostring(L_, -1) ? lua_tostring(L_, -1) : "(no message)";
-      lua_settop(L_, 0);
-      return error;
-    }
-    lua_settop(L_, 0);
-    return "";
-  }
+  std::string run(const std::string& code) { return rktest::runLua(L_, code); }
   AudioContext* ctx() const { return audio_.context(); }
   const rk::audio::AudioPlayerStatus& status(AudioContext::SoundEffectPool& pool, int index) {
     return pool.player(index)->status();

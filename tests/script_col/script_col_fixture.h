@@ -19,6 +19,7 @@
 #include "res/rk_resource.h"
 #include "script/rk_lua_arg.h"
 #include "script/rk_lua_guard.h"
+#include "support/lua_run.h"
 #include "script/rk_script.h"
 #include "script/rk_script_collision.h"
 #include "script_math/script_math_fixture.h"
@@ -102,16 +103,7 @@ class ScriptCollisionFixture : public ::testing::Test {
 
   // Runs a chunk; returns the error text, empty on success. A parked
   // exception is rethrown.
-  std::string run(const std::string& code) {
-    if (luaL_loadbuffer(L_, code.data(), code.size(), "=case") != LUA_OK ||
-        rk::script::protectedCall(L_, 0, 0) != LUA_OK) {
-      std::string error = lua_tostring(L_, -1) ? lua_tostring(L_, -1) : "(no message)";
-      lua_settop(L_, 0);
-      return error;
-    }
-    lua_settop(L_, 0);
-    return "";
-  }
+  std::string run(const std::string& code) { return rktest::runLua(L_, code); }
   void collect() { lua_gc(L_, LUA_GCCOLLECT, 0); }
 
   // The bytes of a ".geo" file as the delivered resource of its stored name.

@@ -10,6 +10,7 @@
 #include "math/rk_counter_manager.h"
 #include "math/rk_matrix.h"
 #include "script/rk_lua_guard.h"
+#include "support/lua_run.h"
 #include "script/rk_script.h"
 #include "script/rk_script_math.h"
 #include "support/error_log_capture.h"
@@ -57,16 +58,7 @@ class ScriptMathFixture : public ::testing::Test {
   }
 
   // Runs a chunk; returns the error text, empty on success.
-  std::string run(const std::string& code) {
-    if (luaL_loadbuffer(L_, code.data(), code.size(), "=case") != LUA_OK ||
-        rk::script::protectedCall(L_, 0, 0) != LUA_OK) {
-      std::string error = lua_tostring(L_, -1) ? lua_tostring(L_, -1) : "(no message)";
-      lua_settop(L_, 0);
-      return error;
-    }
-    lua_settop(L_, 0);
-    return "";
-  }
+  std::string run(const std::string& code) { return rktest::runLua(L_, code); }
   // The matrix held by a global Matrix object (a zero matrix when there is none).
   rk::math::Matrix matrixGlobal(const char* name) {
     lua_getglobal(L_, name);
