@@ -1,6 +1,9 @@
-// Light parameters and the light manager. The manager keeps the lighting state
-// the scripts set (lighting on or off, a packed ambient colour) and uploads it
-// when a frame's background list is begun.
+// Lights and the light manager. A light is a parameter record that scripts
+// create and push to owners; the manager keeps, per light number 0..7, the
+// lights pushed in push order plus the lighting state (lighting on or off, a
+// packed ambient colour), and uploads the last light of each number when a
+// frame's background list is begun. Pushing takes no reference: a light leaves
+// every owner when it dies, and an owner that dies forgets its lights.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -25,8 +28,40 @@ struct LightParameter {
 };
 static_assert(sizeof(LightParameter) == 104);
 
-class LightManager {
+class Light;
+
+class ILightOwner {
  public:
+  virtual void pushLight(Light* light) = 0;
+  virtual void popLight(Light* light) = 0;
+
+ protected:
+  ~ILightOwner() = default;
+};
+
+class Light {
+ public:
+  // A directional light with the default parameters, not enabled.
+  explicit Light(int number = 0);
+  ~Light();  // pops itself from every owner
+  Light(const Light&) = delete;
+  Light& operator=(const Light&) = delete;
+
+  // Keeps the type and zeroes the rest; a light that is neither a point nor a
+  // spot light becomes a half-grey light shining down and forward.
+  void setDefaults();
+
+  bool enabled_ = false;
+  std::int32_t number_ = 0;
+  LightParameter param_;
+  // Every owner the light was pushed to, in push order (repeats allowed).
+  std::vector<ILightOwner*> owners_;
+};
+
+class LightManager final : public ILightOwner {
+ public:
+  static constexpr int kLightNumbers = 8;
+
   struct LightingState {
     bool lighting = false;
     std::uint32_t ambient = 0;  // ARGB, alpha in the top byte
@@ -37,6 +72,7 @@ class LightManager {
   static void destroyInstance();
 
   LightManager();
+  ~LightManager();  // detaches itself from the lights it still lists
   LightManager(const LightManager&) = delete;
   LightManager& operator=(const LightManager&) = delete;
 
@@ -45,11 +81,24 @@ class LightManager {
 
   // With lighting on, sets the device context's colour state to the ambient
   // colour; with lighting off, touches nothing.
+  // Then the last light of each number 0..7 decides the device context's
+  // in-use byte and, when enabled, its light record.
   void uploadLights();
+
+  // Appends the light to the list of its number; a number outside 0..7 is
+  // reported and refused.
+  void pushLight(Light* light) override;
+  // Removes the first occurrence of the light; a light not listed is ignored.
+  void popLight(Light* light) override;
+
+  // The lights pushed on a number, in push order (empty outside 0..7).
+  const std::vector<Light*>& lights(int number) const;
+  // The last light pushed on a number, or null.
+  Light* lastLight(int number) const;
 
  private:
   std::vector<LightingState> states_;
-  // The lights pushed per light number: with the lights.
+  std::vector<Light*> lights_[kLightNumbers];
 };
 
 }  // namespace rk::gfx
