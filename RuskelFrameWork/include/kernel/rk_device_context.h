@@ -30,7 +30,7 @@ namespace rk {
 class IGameAdapter;
 class IDeviceLostRecoverEvent;
 namespace driver { class StopWatch; }
-namespace font { class RKFont; }
+namespace font { class RKFont; class FontAdapter; }
 namespace gfx {
 class Camera;
 class IndexBuffer;
@@ -283,6 +283,11 @@ class DeviceContext {
   void setClearColor(const gfx::Color& color) { clear_color_ = color; }
   // The three fonts: debug print, (unused), display list.
   const boost::shared_ptr<font::RKFont>& font(int index) const { return fonts_[index]; }
+  // The adapter slots: system, (unused), user. The game's boot fills them.
+  const boost::shared_ptr<font::FontAdapter>& fontAdapter(int index) const { return font_adapters_[index]; }
+  void setFontAdapter(int index, const boost::shared_ptr<font::FontAdapter>& adapter) {
+    font_adapters_[index] = adapter;
+  }
 
   // Draws one frame: background clear, the camera streams that exist, the
   // overlay, one execute, present and GPU wait. Nothing is drawn while no
@@ -367,6 +372,7 @@ class DeviceContext {
   host::gpu::Ref<host::gpu::Event> adapters_changed_event_;
   std::uint32_t adapters_changed_cookie_ = 0;
   boost::shared_ptr<font::RKFont> fonts_[3];
+  boost::shared_ptr<font::FontAdapter> font_adapters_[3];
   std::uint32_t factory_flags_ = 0;
   host::gpu::Viewport viewport_;
   host::gpu::Rect scissor_;

@@ -4,6 +4,9 @@
 #include <string>
 #include <thread>
 
+#include <boost/make_shared.hpp>
+
+#include "font/rk_font.h"
 #include "fs/rk_file_manager.h"
 #include "rk_device_context_internal.h"
 #include "policy/rk_counter_release.h"
@@ -67,7 +70,9 @@ void DeviceContext::initDevice() {
     default_ambient_slot_[frame] = slot;
   }
   // The per-frame model draw contexts: with the model draw context.
-  // The three fonts (third, first, second): with the fonts.
+  // A rebuild after a lost device keeps the fonts it already has.
+  for (int index : {2, 0, 1})
+    if (!fonts_[index]) fonts_[index] = boost::make_shared<font::RKFont>();
 }
 
 void DeviceContext::createDevice() {
