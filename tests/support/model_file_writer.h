@@ -22,7 +22,19 @@ struct ModelFileMesh {
   float boxMax[3] = {0, 0, 0};
 };
 
+// One animated node of a take: keys as (x, y, z, frame) or (x, y, z, w, frame).
+struct ModelFileTrack {
+  std::string node;
+  std::vector<std::vector<float>> scale, quat, pos;
+};
+struct ModelFileTake {
+  std::string name;
+  double rate = 30.0;
+  std::vector<ModelFileTrack> tracks;
+};
+
 struct ModelFile {
+  std::vector<ModelFileTake> takes;
   std::vector<std::string> textures;
   std::vector<ModelFileMaterial> materials;
   std::vector<ModelFileMesh> meshes;
@@ -59,7 +71,18 @@ struct ModelFile {
     raw(srt, 40), u32(0), pad();
     str("CHILD"), pad(), u32(0), pad(), str("CHILD-END"), pad(), str("NEND"), str("root"), pad();
     const std::uint32_t anime = std::uint32_t(out_.size());
-    str("ANIME-START"), pad(), u32(0), pad();
+    str("ANIME-START"), pad(), u32(std::uint32_t(takes.size())), pad();
+    for (const ModelFileTake& t : takes) {
+      str("TAKE"), str(t.name), pad();
+      const double second = 0.0;
+      raw(&t.rate, 8), raw(&second, 8), u32(std::uint32_t(t.tracks.size())), pad();
+      for (const ModelFileTrack& k : t.tracks) {
+        str("F-ANIME"), str(k.node), pad();
+        keys("SCALE", k.scale), keys("QUAT", k.quat), keys("POS", k.pos);
+        str("F-ANIME-END"), str(k.node), pad();
+      }
+      str("TAKE-END"), str(t.name), pad();
+    }
     std::memcpy(out_.data() + offsets, &node, 4);
     std::memcpy(out_.data() + offsets + 4, &anime, 4);
     return out_;
@@ -72,6 +95,11 @@ struct ModelFile {
   }
   void u32(std::uint32_t v) { raw(&v, 4); }
   void str(const std::string& s) { raw(s.c_str(), s.size() + 1); }
+  void keys(const char* tag, const std::vector<std::vector<float>>& list) {
+    str(tag), pad(), u32(std::uint32_t(list.size()));
+    for (const std::vector<float>& k : list) raw(k.data(), k.size() * 4);
+    pad();
+  }
   void pad() { out_.resize((out_.size() + 15) & ~std::size_t{15}, 0); }
 
   std::vector<std::uint8_t> out_;
