@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "col/rk_intersection.h"
+#include "rk_clamp.h"
 
 namespace rk::collision {
 
@@ -11,12 +12,6 @@ using math::vec3Dot;
 using math::vec3LengthSq;
 
 namespace {
-
-float clampTo(float v, float lo, float hi) {
-  if (v < lo) v = lo;
-  if (v > hi) v = hi;
-  return v;
-}
 
 // A fixed buffer of polygon points; points beyond its capacity are dropped.
 struct PointBuffer {

@@ -1,5 +1,6 @@
 // Closed-form tests for round shapes and the body-against-plane test.
 #include "col/rk_intersection.h"
+#include "rk_clamp.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,12 +12,6 @@ using math::vec3Dot;
 using math::vec3LengthSq;
 
 namespace {
-
-float clampTo(float v, float lo, float hi) {
-  if (v < lo) v = lo;
-  if (v > hi) v = hi;
-  return v;
-}
 
 // num / den, or 0 for a zero denominator (a degenerate segment or axis then
 // yields its start point instead of NaN).

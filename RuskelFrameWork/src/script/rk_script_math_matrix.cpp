@@ -128,18 +128,7 @@ int lua_Matrix_lookAtLH(lua_State* L) {
 
 int lua_Matrix_perspectiveFovRH(lua_State* L) {
   return buildInto(L, "rk::script::math::`anonymous-namespace'::lua_Matrix_perspectiveFovRH", [](lua_State* L) {
-    const float fov = arg(L, 1), aspect = arg(L, 2), n = arg(L, 3), f = arg(L, 4);
-    float s, c;
-    xm::scalarSinCos(&s, &c, 0.5f * fov);
-    const float cot = c / s;
-    const float range = f / (n - f);
-    Matrix r = zero();
-    r.m[0][0] = cot / aspect;
-    r.m[1][1] = cot;
-    r.m[2][2] = range;
-    r.m[2][3] = -1.0f;
-    r.m[3][2] = range * n;
-    return r;
+    return fromX(xm::matrixPerspectiveFovRH(arg(L, 1), arg(L, 2), arg(L, 3), arg(L, 4)));
   });
 }
 
