@@ -81,6 +81,12 @@ TEST(ThreadedAudio, RefusedVoiceEndsTheThreadAndIsReported) {
   options.sink = host::audio::SinkMode::Manual;
   options.sourceVoiceResult = host::E_OUTOFMEMORY;
   host::audio::setTestOptions(options);
+  // The thread binds its players when it starts; a request posted before that
+  // would be reset by the binding, so wait for the first tick.
+  const std::uint32_t ticks = audio->tickCount();
+  const auto started_by = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (audio->tickCount() == ticks && std::chrono::steady_clock::now() < started_by)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
   ASSERT_GE(audio->playOneShotSoundEffect("se/a.ogg", 0.0f, 1.0f), 0);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (audio->isRunning() && std::chrono::steady_clock::now() < deadline)
