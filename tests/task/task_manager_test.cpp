@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -178,6 +180,76 @@ TEST_F(TaskManagerTest, FindCurrentScriptTaskPrefersPending) {
   };
   pass();
   EXPECT_NE(found, nullptr);
+}
+
+// A task whose memory outlives its deletion: each delete is counted and the
+// bytes are kept as they were then, so a second delete or a write into a
+// deleted task shows instead of passing unnoticed.
+class Kept : public Recorder {
+ public:
+  using Recorder::Recorder;
+  std::function<int()> onInit;
+  int initStep(float dt) override { return onInit ? onInit() : Recorder::initStep(dt); }
+
+  static void operator delete(void* p, std::size_t size) {
+    Grave& grave = graves()[p];
+    ++grave.deletes;
+    grave.bytes.assign(static_cast<unsigned char*>(p), static_cast<unsigned char*>(p) + size);
+  }
+  struct Grave {
+    int deletes = 0;
+    std::vector<unsigned char> bytes;
+  };
+  static std::map<void*, Grave>& graves() {
+    static std::map<void*, Grave> all;
+    return all;
+  }
+  // Frees the kept memory; true when every kept task was deleted once and left alone since.
+  static bool buryAll() {
+    bool clean = true;
+    for (auto& [p, grave] : graves()) {
+      clean = clean && grave.deletes == 1 && std::memcmp(p, grave.bytes.data(), grave.bytes.size()) == 0;
+      ::operator delete(p);
+    }
+    graves().clear();
+    return clean;
+  }
+};
+
+TEST_F(TaskManagerTest, EveryTaskIsDeletedOnceAndNeverTouchedAfterwards) {
+  // A task that ended its own life is deleted later in the same pass by another.
+  auto* dying = new Kept(1, "dying");
+  dying->action = [&] { dying->setAlive(false); };
+  auto* killer = new Recorder(2, "killer");
+  killer->action = [&] {
+    delete dying;
+    killer->action = nullptr;
+  };
+  // An initialisation step that deletes its own task and reports it ready.
+  auto* selfDeleting = new Kept(3, "self");
+  selfDeleting->onInit = [&] {
+    delete selfDeleting;
+    return 0;
+  };
+  // A dead task whose destructor deletes another dead one of the same pass.
+  auto* child = new Kept(5, "child");
+  child->action = [&] { child->setAlive(false); };
+  auto* parent = new Kept(4, "parent");
+  parent->action = [&] { parent->setAlive(false); };
+  struct Owner : Kept {
+    using Kept::Kept;
+    Task* owned = nullptr;
+    ~Owner() override { delete owned; }
+  };
+  auto* owner = new Owner(4, "owner");
+  owner->owned = child;
+  owner->action = [&] { owner->setAlive(false); };
+  new Recorder(9, "last");
+
+  EXPECT_EQ(pass(), (V{"dying", "killer", "~dying", "~self", "parent", "owner", "child", "last", "~parent", "~child",
+                       "~owner"}));
+  EXPECT_EQ(pass(), (V{"killer", "last"}));
+  EXPECT_TRUE(Kept::buryAll());
 }
 
 TEST(TaskWithoutManager, ConstructionReports) {

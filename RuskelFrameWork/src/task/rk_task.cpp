@@ -13,6 +13,8 @@ const SingletonReport kReport{"src/task/rk_task", "rk::task::TaskManager", 124, 
 struct TaskManager::Impl {
   std::multimap<int, Task*> tasks;
   std::vector<Task*> pending;
+  // Tasks of the running pass that are no longer alive, deleted once at its end.
+  std::vector<Task*> dead;
   bool updating = false;
   bool normalPause = false;
   bool normalPauseRequest = false;
@@ -46,6 +48,14 @@ void TaskManager::add(Task* task) {
 }
 
 void TaskManager::remove(Task* task) {
+  // A dead task deleted by someone else before the end of the pass: its entry
+  // is already null, and the pass must not delete it a second time.
+  auto& dead = impl_->dead;
+  auto buried = std::find(dead.begin(), dead.end(), task);
+  if (buried != dead.end()) {
+    dead.erase(buried);
+    return;
+  }
   auto range = impl_->tasks.equal_range(task->priority_);
   for (auto it = range.first; it != range.second; ++it) {
     if (it->second == task) {
@@ -74,7 +84,6 @@ void TaskManager::update(float dt) {
   }
   const bool normalPause = m.normalPause;
   bool eraseNeeded = false;
-  std::vector<Task*> dead;
 
   for (auto it = m.tasks.begin(); it != m.tasks.end(); ++it) {
     Task* task = it->second;
@@ -84,11 +93,12 @@ void TaskManager::update(float dt) {
     }
     if (normalPause && task->priority_ > 3) continue;
     if (!task->initialised_) {
-      if (!task->paused_ && task->initStep(dt) == 0) task->initialised_ = true;
-      if (!it->second) {  // deleted by someone else during its own step
+      const bool ready = !task->paused_ && task->initStep(dt) == 0;
+      if (!it->second) {  // deleted during its own step: nothing of it may be touched
         eraseNeeded = true;
         continue;
       }
+      if (ready) task->initialised_ = true;
       if (!task->initialised_) continue;
     }
     if (!task->paused_ && task->active_) {
@@ -99,7 +109,7 @@ void TaskManager::update(float dt) {
       }
     }
     if (it->second && !task->alive_) {
-      dead.push_back(task);
+      m.dead.push_back(task);
       it->second = nullptr;
     }
     if (!it->second) eraseNeeded = true;
@@ -110,7 +120,13 @@ void TaskManager::update(float dt) {
     for (auto it = m.tasks.begin(); it != m.tasks.end();) {
       it = it->second ? std::next(it) : m.tasks.erase(it);
     }
-    for (Task* task : dead) delete task;
+  }
+  // One at a time, in the order found: a destructor that deletes another dead
+  // task takes it off the list (remove), so nothing is deleted twice.
+  while (!m.dead.empty()) {
+    Task* task = m.dead.front();
+    m.dead.erase(m.dead.begin());
+    delete task;
   }
 }
 
