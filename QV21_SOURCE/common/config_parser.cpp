@@ -6,8 +6,10 @@
 #include <limits>
 #include <vector>
 
+#include "common/config_record.h"
 #include "ctrl/rk_key_name_table.h"
 #include "host/ui.h"
+#include "kernel/rk_error_log.h"
 
 namespace {
 
@@ -210,6 +212,17 @@ class Scanner {
 
 struct SyntaxError {};
 
+// A value the game cannot use (a zero screen side, a zero in the aspect, a pad
+// button the controllers do not have): the statement stores the field's
+// default instead and writes one error-log entry, and the parse goes on.
+void reportOutOfRange(int line, const char* statement) {
+  const std::string text =
+      "config.dat(" + std::to_string(line) + "): " + statement + " is out of range; the default is used";
+  rk::debug::writeErrorLog("common/config_parser", __LINE__, text.c_str());
+}
+
+bool validScreenSide(std::int32_t side) { return side >= 1 && side <= kConfigMaxScreenSide; }
+
 class Parser {
  public:
   Parser(const std::string& text, ConfigRecord& record) : scanner_(text), record_(record) {}
@@ -257,8 +270,14 @@ class Parser {
         need(Tok::Comma);
         const std::int32_t height = needNumber();
         need(Tok::RParen);
-        record_.width = width;
-        record_.height = height;
+        if (validScreenSide(width) && validScreenSide(height)) {
+          record_.width = width;
+          record_.height = height;
+        } else {
+          reportOutOfRange(line(), "SCREEN_SIZE");
+          record_.width = defaultConfigRecord().width;
+          record_.height = defaultConfigRecord().height;
+        }
         return;
       }
       case Tok::ScreenHz: need(Tok::Eq); record_.refresh = needNumber(); return;
@@ -267,7 +286,12 @@ class Parser {
         const std::int32_t first = needNumber();
         need(Tok::Colon);
         const std::int32_t second = needNumber();
-        record_.aspect = static_cast<float>(second) / static_cast<float>(first);
+        if (first > 0 && second > 0) {
+          record_.aspect = static_cast<float>(second) / static_cast<float>(first);
+        } else {
+          reportOutOfRange(line(), "ASPECT");
+          record_.aspect = defaultConfigRecord().aspect;
+        }
         return;
       }
       case Tok::TotalVol: record_.total_volume = percent(); return;
@@ -296,14 +320,15 @@ class Parser {
     }
   }
 
-  std::uint8_t* padField(Tok t) {
+  template <class Record>
+  static auto padField(Record& r, Tok t) -> decltype(&r.pad_shot) {
     switch (t) {
-      case Tok::Shot: return &record_.pad_shot;
-      case Tok::Trans: return &record_.pad_trans;
-      case Tok::Capture: return &record_.pad_capture;
-      case Tok::Guard: return &record_.pad_guard;
-      case Tok::LockOn: return &record_.pad_lockon;
-      case Tok::Pause: return &record_.pad_pause;
+      case Tok::Shot: return &r.pad_shot;
+      case Tok::Trans: return &r.pad_trans;
+      case Tok::Capture: return &r.pad_capture;
+      case Tok::Guard: return &r.pad_guard;
+      case Tok::LockOn: return &r.pad_lockon;
+      case Tok::Pause: return &r.pad_pause;
       default: return nullptr;
     }
   }
@@ -336,9 +361,14 @@ class Parser {
       const std::int32_t button = scanner_.number();
       need(Tok::Eq);
       advance();
-      std::uint8_t* field = padField(current_);
+      std::uint8_t* field = padField(record_, current_);
       if (!field) throw SyntaxError{};
-      *field = static_cast<std::uint8_t>(button - 1);
+      if (button >= 1 && button <= kConfigPadButtonCount) {
+        *field = static_cast<std::uint8_t>(button - 1);
+      } else {
+        reportOutOfRange(line(), "JOYPAD");
+        *field = *padField(defaultConfigRecord(), current_);
+      }
       advance();
     } while (current_ != Tok::RBrace);
   }

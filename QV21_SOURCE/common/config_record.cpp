@@ -43,3 +43,12 @@ void resetConfigRecord(ConfigRecord& record) {
   record.pad_guard = 3;
   record.pad_lockon = 5;
 }
+
+const ConfigRecord& defaultConfigRecord() {
+  static const ConfigRecord defaults = [] {
+    ConfigRecord record;
+    resetConfigRecord(record);
+    return record;
+  }();
+  return defaults;
+}

@@ -20,9 +20,17 @@ struct ConfigRecord {
   char font_name[32];  // NUL-terminated
 };
 
+// Pad button indices the controllers know: BUTTON_01 to BUTTON_32 in the file.
+constexpr int kConfigPadButtonCount = 32;
+// The largest screen side the settings accept.
+constexpr std::int32_t kConfigMaxScreenSide = 16384;
+
 // The one parse record of the process.
 ConfigRecord& configRecord();
 
 // Clears the record to zero, then sets the defaults (keys by name from the
 // key-name table).
 void resetConfigRecord(ConfigRecord& record);
+
+// A record holding the defaults, as resetConfigRecord sets them.
+const ConfigRecord& defaultConfigRecord();

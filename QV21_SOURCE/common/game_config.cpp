@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <tuple>
 
 #include "audio/rk_audio_context.h"
 #include "common/config_parser.h"
@@ -193,11 +194,18 @@ std::string GameConfig::formatFile() const {
   appendf(out, "}\n\n");
   appendf(out, "#ジョイパッド\n");
   appendf(out, "JOYPAD = {\n");
-  const std::pair<const char*, std::uint8_t> pads[] = {
-      {"SHOT", d.pad_shot}, {"TRANS", d.pad_trans}, {"CAPTURE", d.pad_capture},
-      {"GUARD", d.pad_guard}, {"LOCKON", d.pad_lockon}, {"PAUSE", d.pad_pause},
+  // A pad index the controllers do not have (a script can set any byte) is
+  // written as its default, so that the file always reads back cleanly.
+  const ConfigRecord& defaults = defaultConfigRecord();
+  const std::tuple<const char*, std::uint8_t, std::uint8_t> pads[] = {
+      {"SHOT", d.pad_shot, defaults.pad_shot},       {"TRANS", d.pad_trans, defaults.pad_trans},
+      {"CAPTURE", d.pad_capture, defaults.pad_capture}, {"GUARD", d.pad_guard, defaults.pad_guard},
+      {"LOCKON", d.pad_lockon, defaults.pad_lockon}, {"PAUSE", d.pad_pause, defaults.pad_pause},
   };
-  for (const auto& [item, index] : pads) appendf(out, "\tBUTTON_%.2d = %s\n", index + 1, item);
+  for (const auto& [item, index, fallback] : pads) {
+    const int written = index < kConfigPadButtonCount ? index : fallback;
+    appendf(out, "\tBUTTON_%.2d = %s\n", written + 1, item);
+  }
   appendf(out, "}\n");
   appendf(out, "#フォント\n");
   out += "FONT = \"" + d.font_name + "\"";

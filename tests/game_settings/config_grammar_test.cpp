@@ -9,6 +9,7 @@
 #include "common/config_record.h"
 #include "ctrl/rk_key_name_table.h"
 #include "game_settings/settings_fixture.h"
+#include "support/error_log_capture.h"
 
 namespace {
 
@@ -42,7 +43,6 @@ const GrammarCase kCases[] = {
      }},
     {"LastStatementWins", "ADAPTER = 1\nADAPTER = 3", 0, [](const ConfigRecord& r) { EXPECT_EQ(r.adapter, 3); }},
     {"MinusSignIsSkipped", "SCREEN_HZ = -1\n", 0, [](const ConfigRecord& r) { EXPECT_EQ(r.refresh, 1); }},
-    {"ZeroAspectIsInfinite", "ASPECT = 0:9\n", 0, [](const ConfigRecord& r) { EXPECT_TRUE(std::isinf(r.aspect)); }},
     {"HugeNumberIsHeld", "SCREEN_HZ = 99999999999\n", 0,
      [](const ConfigRecord& r) { EXPECT_EQ(r.refresh, std::numeric_limits<std::int32_t>::max()); }},
     {"LowerCaseKeyword", "window_mode = FALSE\n", 1, [](const ConfigRecord& r) { EXPECT_EQ(r.window_mode, 1); }},
@@ -72,10 +72,10 @@ const GrammarCase kCases[] = {
     {"MissingBraceAtEnd", "KEYBOARD = {\n\tSHOT = \"Q\"", 2,
      [](const ConfigRecord& r) { EXPECT_EQ(r.key_shot, code("Q")); }},
     {"MissingBraceAfterLastLineEnd", "KEYBOARD = {\n\tSHOT = \"Q\"\n", 3, nullptr},
-    {"PadBlock", "JOYPAD = {\n\tBUTTON_00 = SHOT\n\tBUTTON_256 = LOCKON\n\tBUTTON_12 = PAUSE\n}\n", 0,
+    {"PadBlock", "JOYPAD = {\n\tBUTTON_01 = LOCKON\n\tBUTTON_32 = SHOT\n\tBUTTON_12 = PAUSE\n}\n", 0,
      [](const ConfigRecord& r) {
-       EXPECT_EQ(r.pad_shot, 255);
-       EXPECT_EQ(r.pad_lockon, 255);
+       EXPECT_EQ(r.pad_lockon, 0);
+       EXPECT_EQ(r.pad_shot, 31);
        EXPECT_EQ(r.pad_pause, 11);
        EXPECT_EQ(r.pad_trans, 1);
      }},
@@ -115,6 +115,42 @@ TEST_P(ConfigGrammar, StoresWhatWasReadAndReportsTheFirstBadToken) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ConfigGrammar, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<GrammarCase>& info) { return info.param.name; });
+
+// A value the game cannot use gives the field's default and one error-log
+// entry naming the file's line; the parse goes on with the next statement.
+TEST(ConfigRanges, OutOfRangeValuesFallBackToTheirDefaults) {
+  struct Case {
+    const char* text;
+    std::function<void(const ConfigRecord&)> check;
+  } cases[] = {
+      {"ASPECT = 0:9\n", [](const ConfigRecord& r) { EXPECT_EQ(r.aspect, 0.5625f); }},
+      {"ASPECT = 16:0\n", [](const ConfigRecord& r) { EXPECT_EQ(r.aspect, 0.5625f); }},
+      {"SCREEN_SIZE = (0,600)\n", [](const ConfigRecord& r) { EXPECT_EQ(r.width, 1280); EXPECT_EQ(r.height, 720); }},
+      {"SCREEN_SIZE = (800,0)\n", [](const ConfigRecord& r) { EXPECT_EQ(r.width, 1280); EXPECT_EQ(r.height, 720); }},
+      {"SCREEN_SIZE = (99999999999,600)\n", [](const ConfigRecord& r) { EXPECT_EQ(r.width, 1280); }},
+      {"JOYPAD = {\n\tBUTTON_00 = LOCKON\n}\n", [](const ConfigRecord& r) { EXPECT_EQ(r.pad_lockon, 5); }},
+      {"JOYPAD = {\n\tBUTTON_33 = PAUSE\n}\n", [](const ConfigRecord& r) { EXPECT_EQ(r.pad_pause, 7); }},
+      {"JOYPAD = {\n\tBUTTON_256 = SHOT\n}\n", [](const ConfigRecord& r) { EXPECT_EQ(r.pad_shot, 0); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    rktest::ErrorLogCapture log;
+    rktest::BoxRecorder boxes;
+    ConfigRecord record;
+    resetConfigRecord(record);
+    record.aspect = 2.0f;  // a value from an earlier statement is replaced, not kept
+    record.width = record.height = 1;
+    record.pad_lockon = record.pad_pause = record.pad_shot = 20;
+    EXPECT_TRUE(parseConfigText("ADAPTER = 1\n" + std::string(c.text) + "SCREEN_HZ = 75\n", record, nullptr));
+    c.check(record);
+    EXPECT_EQ(record.refresh, 75) << "the statements after it are read";
+    EXPECT_TRUE(boxes.boxes.empty());
+    const std::string text = log.text();
+    EXPECT_EQ(rktest::countOf(text, "is out of range; the default is used"), 1u) << text;
+    const bool padItem = std::string(c.text).rfind("JOYPAD", 0) == 0;
+    EXPECT_NE(text.find(padItem ? "config.dat(3): JOYPAD" : "config.dat(2): "), std::string::npos) << text;
+  }
+}
 
 TEST(ConfigRecordDefaults, KeysComeFromTheKeyNameTable) {
   ConfigRecord record;

@@ -89,7 +89,7 @@ TEST_F(GameConfigFile, OwnOutputReadsBackToTheSameSettingsByteForByte) {
   d.key_down = code("2(Numpad)");
   d.key_pause = 0x00;  // no row has it: written as "Escape"
   d.pad_trans = 9;
-  d.pad_lockon = 255;  // written as button 256
+  d.pad_lockon = 255;  // no such button: written as the default, button 6
   d.total_volume = 0.535f;
   d.bgm_volume = 1.5f;
   d.font_name = "ＭＳ ゴシック";
@@ -99,7 +99,7 @@ TEST_F(GameConfigFile, OwnOutputReadsBackToTheSameSettingsByteForByte) {
   EXPECT_NE(first.find("TOTAL_VOL = 53%\r\nBGM_VOL = 150%\r\n"), std::string::npos);
   EXPECT_NE(first.find("WINDOW_MODE = FALSE\r\n"), std::string::npos);
   EXPECT_NE(first.find("\tPAUSE = \"Escape\"\r\n"), std::string::npos);
-  EXPECT_NE(first.find("\tBUTTON_256 = LOCKON\r\n"), std::string::npos);
+  EXPECT_NE(first.find("\tBUTTON_06 = LOCKON\r\n"), std::string::npos);
   EXPECT_EQ(first.substr(first.size() - 22), "FONT = \"ＭＳ ゴシック\"");
 
   GameConfig::destroyInstance();
@@ -108,7 +108,7 @@ TEST_F(GameConfigFile, OwnOutputReadsBackToTheSameSettingsByteForByte) {
   EXPECT_EQ(again->data().key_down, code("2(Numpad)"));
   EXPECT_EQ(again->data().key_pause, code("Escape"));
   EXPECT_EQ(again->data().pad_trans, 9);
-  EXPECT_EQ(again->data().pad_lockon, 255);
+  EXPECT_EQ(again->data().pad_lockon, 5);
   EXPECT_EQ(again->data().total_volume, 0.53f);
   EXPECT_FALSE(again->data().window_mode);
   EXPECT_EQ(again->data().font_name, "ＭＳ ゴシック");
@@ -145,6 +145,24 @@ TEST_F(GameConfigFile, ScreenStatementsAreReadButTheWriterUsesItsConstants) {
   EXPECT_EQ(config->data().width, 800);
   EXPECT_EQ(config->data().refresh, 75);
   EXPECT_EQ(config->data().aspect, 0.75f);
+  ASSERT_TRUE(config->writeFile(dir_.path()));
+  EXPECT_EQ(written(dir_.path()), kDefaultFile);
+}
+
+TEST_F(GameConfigFile, OutOfRangeValuesLoadAsDefaultsAndTheFileIsWrittenBackValid) {
+  rktest::writeBytes(dir_.file("config.dat"),
+                     crlf("SCREEN_SIZE = (0,0)\nASPECT = 0:1\nJOYPAD = {\n\tBUTTON_00 = SHOT\n"
+                          "\tBUTTON_99 = PAUSE\n}\n"));
+  GameConfig* config = loadFrom(dir_.path());
+  EXPECT_EQ(config->data().width, 1280);
+  EXPECT_EQ(config->data().height, 720);
+  EXPECT_EQ(config->data().aspect, 0.5625f);
+  EXPECT_EQ(config->data().pad_shot, 0);
+  EXPECT_EQ(config->data().pad_pause, 7);
+  EXPECT_EQ(rktest::countOf(log_.text(), "is out of range; the default is used"), 4u) << log_.text();
+  EXPECT_TRUE(boxes_.boxes.empty());
+  EXPECT_EQ(configRecord().width, 1280);  // what reflect gives the window
+  EXPECT_EQ(configRecord().height, 720);
   ASSERT_TRUE(config->writeFile(dir_.path()));
   EXPECT_EQ(written(dir_.path()), kDefaultFile);
 }

@@ -8,6 +8,19 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// The source compiled by Lua and written out as a precompiled chunk.
+std::string precompiled(const std::string& source) {
+  lua_State* L = luaL_newstate();
+  std::string out;
+  if (luaL_loadstring(L, source.c_str()) == LUA_OK)
+    lua_dump(L, [](lua_State*, const void* p, size_t n, void* to) {
+      static_cast<std::string*>(to)->append(static_cast<const char*>(p), n);
+      return 0;
+    }, &out);
+  lua_close(L);
+  return out;
+}
+
 class IncludeModule : public rktest::ScriptFixture {};
 
 TEST_F(IncludeModule, RunsTheModuleAtOnceInTheCallingStateUnderItsOwnName) {
@@ -71,6 +84,48 @@ TEST_F(IncludeModule, CancelFailsHardWithALoadError) {
   EXPECT_EQ(boxes_[0].caption, "エラー");  // a syntax error has no caption of its own here
   EXPECT_NE(boxes_[0].text.find("unexpected symbol"), std::string::npos) << boxes_[0].text;
 }
+
+// Lua does not verify precompiled chunks, so a damaged pack entry in that form
+// could take the process down: every loader takes source text only, and a
+// precompiled chunk fails like any script that does not load.
+struct PrecompiledCase {
+  const char* name;
+  const char* main;           // the main script's source; null: the chunk itself is the main script
+  const char* errorLogEntry;  // written when the chunk does not load; null: none
+};
+
+class PrecompiledChunks : public rktest::ScriptFixture, public testing::WithParamInterface<PrecompiledCase> {};
+
+TEST_P(PrecompiledChunks, AreRefusedThroughTheScriptErrorBox) {
+  const std::string chunk = precompiled("loadUserLibrary('test') trace('precompiled ran')");
+  ASSERT_EQ(chunk.rfind("\x1bLua", 0), 0u);
+  const PrecompiledCase& c = GetParam();
+  if (c.main)
+    loadScriptPack({{"script/main.a", c.main}, {"script/mod.a", chunk}});
+  else
+    loadScriptPack({{"script/main.a", chunk}});
+  EXPECT_THROW(
+      {
+        startScript("script/main");
+        frame();
+      },
+      HrException);
+  EXPECT_EQ(trace(), Lines()) << "the chunk never runs";
+  ASSERT_EQ(boxes_.size(), 1u);
+  EXPECT_NE(boxes_[0].text.find("binary chunk"), std::string::npos) << boxes_[0].text;
+  if (c.errorLogEntry) {
+    EXPECT_EQ(log_.entries(c.errorLogEntry), 1u) << log_.text();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Loaders, PrecompiledChunks,
+    testing::Values(
+        PrecompiledCase{"ScriptTask", nullptr, "rk::script::ScriptState::Impl::setScript"},
+        PrecompiledCase{"IncludeModule", "includeModule('script/mod')",
+                        "rk::script::system::`anonymous-namespace'::includeModule"},
+        PrecompiledCase{"FirstRun", "loadScriptFromFile('script/mod'):firstRun()", nullptr}),
+    [](const testing::TestParamInfo<PrecompiledCase>& info) { return info.param.name; });
 
 class FirstRun : public rktest::ScriptFixture {};
 

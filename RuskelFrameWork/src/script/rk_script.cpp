@@ -233,7 +233,9 @@ bool ScriptState::setScript(res::ResourceData* resource, bool runOnNewThread) {
     if (!runOnNewThread) m.pending = false;
 
     const char* bytes = reinterpret_cast<const char*>(resource->data());
-    int status = luaL_loadbufferx(thread, bytes, resource->size(), resource->name().c_str(), nullptr);
+    // Source text only: Lua does not verify precompiled chunks, and a damaged
+    // one would crash the process instead of failing to load.
+    int status = luaL_loadbufferx(thread, bytes, resource->size(), resource->name().c_str(), "t");
     if (status != LUA_OK) {
       debug::writeErrorLog(kSource, 1602, "rk::script::ScriptState::Impl::setScript");
     } else {

@@ -37,10 +37,12 @@ int showScriptLoadError(int status, const std::string& name, lua_State* L) {
 
 namespace {
 
-// Loads the resource's bytes as a chunk named after it.
+// Loads the resource's bytes as a chunk named after it. Source text only: Lua
+// does not verify precompiled chunks, and a damaged one would crash the
+// process instead of failing to load.
 int loadChunk(lua_State* L, res::ResourceData* resource) {
   return luaL_loadbufferx(L, reinterpret_cast<const char*>(resource->data()), resource->size(),
-                          resource->name().c_str(), nullptr);
+                          resource->name().c_str(), "t");
 }
 
 // Keeps the calling task's script-name stack balanced however includeModule ends.
