@@ -9,7 +9,7 @@ class RigidBodyGlobals : public rktest::ScriptRigidBodyFixture {};
 TEST_F(RigidBodyGlobals, SubstepCountConvertsToAnUnsignedCount) {
   EXPECT_EQ(run(R"(
     check(getPhysicalCalcCount() == 32, 'default')
-    local cases = {{2.9, 2}, {'5', 5}, {nil, 0}, {-3, 0}, {0/0, 0}, {1e12, 4294967295}, {true, 0}}
+    local cases = {{2.9, 2}, {'5', 5}, {nil, 0}, {-3, 0}, {0/0, 0}, {-1/0, 0}, {1024, 1024}, {true, 0}}
     for i, c in ipairs(cases) do
       setPhysicalCalcCount(c[1])
       check(getPhysicalCalcCount() == c[2], 'case ' .. i .. ': ' .. tostring(getPhysicalCalcCount()))
@@ -18,6 +18,24 @@ TEST_F(RigidBodyGlobals, SubstepCountConvertsToAnUnsignedCount) {
   )"),
             "");
   EXPECT_TRUE(log_.empty()) << log_.text();
+}
+
+// Four billion substeps would stall the frame for good: a count past the
+// most the step runs is held there, with one error-log entry per call.
+TEST_F(RigidBodyGlobals, AHugeSubstepCountIsHeldAtTheMostTheStepRuns) {
+  EXPECT_EQ(run(R"(
+    local body = createRigidBodySphere()
+    body:setValid(true)
+    for i, n in ipairs({1025, 1e12, 1/0, 4294967295}) do
+      setPhysicalCalcCount(n)
+      check(getPhysicalCalcCount() == 1024, 'case ' .. i .. ': ' .. tostring(getPhysicalCalcCount()))
+    end
+    frames(1)
+    local _, y = body:getPos()
+    check(y < 0, 'the step ran')
+  )"),
+            "");
+  EXPECT_EQ(log_.entries("rk::rigidbody::RigidBodyManager::setCalcCount"), 4u) << log_.text();
 }
 
 TEST_F(RigidBodyGlobals, ThePauseStopsOnlyThePhysicsStep) {

@@ -17,6 +17,8 @@ class RigidBodyManager : public task::Task {
  public:
   static constexpr int kPriority = 7;
   static constexpr std::uint32_t kDefaultCalcCount = 32;
+  // The most substeps a step runs: more would stall the frame, not refine it.
+  static constexpr std::uint32_t kMaxCalcCount = 1024;
 
   // Makes the task (active, added to the task manager) and fills the slot; a
   // filled slot is reported and replaced.
@@ -55,6 +57,7 @@ class RigidBodyManager : public task::Task {
   bool isPause() const;
   void setPause(bool pause);
   std::uint32_t getCalcCount() const;
+  // A count above kMaxCalcCount is held there, with an error-log entry.
   void setCalcCount(std::uint32_t count);
   // True while a body loop of the step runs.
   bool isStepping() const;

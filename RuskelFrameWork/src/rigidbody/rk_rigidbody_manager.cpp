@@ -91,7 +91,13 @@ void RigidBodyManager::clearParentLinksTo(RigidBody* body) {
 bool RigidBodyManager::isPause() const { return impl_->paused; }
 void RigidBodyManager::setPause(bool pause) { impl_->paused = pause; }
 std::uint32_t RigidBodyManager::getCalcCount() const { return impl_->calc_count; }
-void RigidBodyManager::setCalcCount(std::uint32_t count) { impl_->calc_count = count; }
+void RigidBodyManager::setCalcCount(std::uint32_t count) {
+  if (count > kMaxCalcCount) {
+    debug::writeErrorLog(kSource, __LINE__, "rk::rigidbody::RigidBodyManager::setCalcCount");
+    count = kMaxCalcCount;
+  }
+  impl_->calc_count = count;
+}
 bool RigidBodyManager::isStepping() const { return impl_->stepping; }
 
 std::vector<RigidBody*> RigidBodyManager::bodies() const {

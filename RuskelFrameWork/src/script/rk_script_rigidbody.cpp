@@ -26,8 +26,8 @@ int dumpRigidBody(lua_State* L) {
 }
 
 // The count as an unsigned 32-bit number, fraction dropped. Negative and NaN
-// give 0 and larger values the largest count, so a stray sign never asks for
-// four billion substeps a frame.
+// give 0 and larger values the largest count; the manager then holds any count
+// past the most a step runs.
 std::uint32_t toCalcCount(double n) {
   if (!(n > 0.0)) return 0;
   if (n >= 4294967295.0) return 0xFFFFFFFFu;
