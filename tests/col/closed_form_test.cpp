@@ -79,9 +79,17 @@ TEST(ClosedFormTests, SphereAgainstCapsuleAndSegment) {
        v3(1, 0.5f, 0)},
       {"over the end cap", sphereCapsule(v3(0, 2.5f, 0), 1, upright), true, v3(0, 1, 0), v3(0, 1.5f, 0), v3(0, 2, 0)},
       {"touching", sphereCapsule(v3(2, 0, 0), 1, upright), false, {}, {}, {}},
-      {"centre on the core", sphereCapsule(v3(0, 0.3f, 0), 1, upright), false, {}, {}, {}},
-      // A core of no length gives no overlap at all.
-      {"height 0", sphereCapsule(v3(0.5f, 0, 0), 1, capsule(v3(0, 0, 0), v3(0, 1, 0), 0, 1)), false, {}, {}, {}},
+      // A centre on the core is pushed straight across it.
+      {"centre on the core", sphereCapsule(v3(0, 0.3f, 0), 1, upright), true, v3(1, 0, 0), v3(-1, 0.3f, 0),
+       v3(1, 0.3f, 0)},
+      {"centre on a level core", sphereCapsule(v3(0.5f, 0, 0), 1, capsule(v3(0, 0, 0), v3(1, 0, 0), 1, 1)), true,
+       v3(0, 1, 0), v3(0.5f, -1, 0), v3(0.5f, 1, 0)},
+      // A core of no length is a point: the capsule is its sphere.
+      {"height 0", sphereCapsule(v3(0.5f, 0, 0), 1, capsule(v3(0, 0, 0), v3(0, 1, 0), 0, 1)), true, v3(1, 0, 0),
+       v3(-0.5f, 0, 0), v3(1, 0, 0)},
+      {"height 0, same centre", sphereCapsule(v3(0, 0, 0), 1, capsule(v3(0, 0, 0), v3(0, 1, 0), 0, 1)), true,
+       v3(0, 1, 0), v3(0, -1, 0), v3(0, 1, 0)},
+      {"height 0, apart", sphereCapsule(v3(2, 0, 0), 1, capsule(v3(0, 0, 0), v3(0, 1, 0), 0, 1)), false, {}, {}, {}},
       {"segment", [](Vector4& n, Vector4& a, Vector4& b) {
          return checkSphereSegment(n, a, b, v3(2, 1, 0), 0.5f, v3(0, 0, 0), v3(4, 0, 0), 0.75f);
        },
@@ -100,7 +108,13 @@ TEST(ClosedFormTests, SphereAgainstBox) {
        v3(1, 1, 0)},
       {"unnormalised axes", sphereBox(v3(1.5f, 0, 0), 1, stretched), true, v3(1, 0, 0), v3(0.5f, 0, 0), v3(1, 0, 0)},
       {"touching", sphereBox(v3(2, 0, 0), 1, box), false, {}, {}, {}},
-      {"centre inside", sphereBox(v3(0.2f, 0, 0), 1, box), false, {}, {}, {}},
+      // A centre inside always overlaps: out through the nearest face.
+      {"centre inside", sphereBox(v3(0.2f, 0, 0), 1, box), true, v3(1, 0, 0), v3(-0.8f, 0, 0), v3(1, 0, 0)},
+      {"small sphere inside, near the floor", sphereBox(v3(0, -0.7f, 0.1f), 0.01f, box), true, v3(0, -1, 0),
+       v3(0, -0.69f, 0.1f), v3(0, -1, 0.1f)},
+      {"centre at the box centre", sphereBox(v3(0, 0, 0), 0.5f, box), true, v3(1, 0, 0), v3(-0.5f, 0, 0),
+       v3(1, 0, 0)},
+      {"centre on a face", sphereBox(v3(0, 0, -1), 0.5f, box), true, v3(0, 0, -1), v3(0, 0, -0.5f), v3(0, 0, -1)},
   });
 }
 
@@ -149,7 +163,8 @@ TEST(ClosedFormTests, SphereAgainstTriangle) {
       {"off a corner, short", sphereTriangle(v3(6, 0, -6), 1, floor), false, {}, {}, {}},
       {"off a corner", sphereTriangle(v3(6, 0, -6), 2, floor), true, v3(kR2, 0, -kR2), v3(6 - 2 * kR2, 0, -6 + 2 * kR2),
        v3(5, 0, -5)},
-      {"centre on the face", sphereTriangle(v3(0, 0, 0), 1, floor), false, {}, {}, {}},
+      // A centre in the face is pushed out along the face normal.
+      {"centre on the face", sphereTriangle(v3(0, 0, 0), 1, floor), true, v3(0, 1, 0), v3(0, -1, 0), v3(0, 0, 0)},
       {"sliver", sphereTriangle(v3(1, 0.5f, 0), 1, sliver), true, v3(0, 1, 0), v3(1, -0.5f, 0), v3(1, 0, 0)},
   });
 }
@@ -198,8 +213,9 @@ TEST(ClosedFormTests, BodyAgainstPlane) {
     std::vector<Vector4> points, projections;
   } cases[] = {
       {"sphere below", low, Plane(0, 1, 0, 0), v3(0, 1, 0), {v3(0, -0.5f, 0)}, {v3(0, 0, 0)}},
-      // d is used as stored, not rescaled with the normal.
-      {"unnormalised plane", low, Plane(0, 2, 0, -1), v3(0, 1, 0), {v3(0, -0.5f, 0)}, {v3(0, 1, 0)}},
+      // d is scaled with the normal: (0, 2, 0, -1) is the plane y = 0.5.
+      {"unnormalised plane", low, Plane(0, 2, 0, -1), v3(0, 1, 0), {v3(0, -0.5f, 0)}, {v3(0, 0.5f, 0)}},
+      {"unnormalised plane above", high, Plane(0, 4, 0, -6), v3(0, 1, 0), {v3(0, 1, 0)}, {v3(0, 1.5f, 0)}},
       {"sphere above", high, Plane(0, 1, 0, 0), v3(0, 1, 0), {}, {}},
       {"capsule end", upright, Plane(0, 1, 0, 0), v3(0, 1, 0), {v3(0, -1.5f, 0)}, {v3(0, 0, 0)}},
       {"capsule side", upright, Plane(1, 0, 0, 0), v3(1, 0, 0), {v3(-0.5f, 1, 0), v3(-0.5f, -1, 0)},

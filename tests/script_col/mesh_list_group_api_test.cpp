@@ -21,7 +21,7 @@ TEST_F(CollisionObjectsApi, AMeshLoadsInitialisesAndRestsSpheresOnItsTriangles) 
     check(g:isReady() == true, 'ready')
     same(values(calcOnGeoSphere(g, 0, 0.5, 0, 1)), {0, 1, 0}, 1e-6, 'pushed up')
     same(values(calcOnGeoSphere(g, 0, -0.5, 0, 1)), {0, -1, 0}, 1e-6, 'pushed down, the side of the centre')
-    same(values(calcOnGeoSphere(g, 0, 0, 0, 1)), {0, 0, 0}, 0, 'on the face')
+    same(values(calcOnGeoSphere(g, 0, 0, 0, 1)), {0, 1, 0}, 1e-6, 'on the face: out along its normal')
     same(values(calcOnGeoSphere(g, 20, 0.5, 0, 1)), {20, 0.5, 0}, 0, 'off the mesh')
     mesh = g
   )"), "");

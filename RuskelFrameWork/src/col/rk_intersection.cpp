@@ -33,6 +33,21 @@ Vector4 nearestOnEdges(const Vector4& p, const Vector4& a, const Vector4& b, con
   return closest;
 }
 
+// A unit direction across d: up unless d runs (nearly) along it, then x. Up
+// for a zero d. A sphere whose centre lies exactly on a segment, in a triangle
+// or at a point still needs a direction to be pushed out along.
+Vector4 acrossDirection(const Vector4& d) {
+  const Vector4 up{0.0f, 1.0f, 0.0f, 0.0f};
+  const float lengthSq = vec3LengthSq(d);
+  if (!(lengthSq > 0.0f)) return up;
+  for (const Vector4& candidate : {up, Vector4{1.0f, 0.0f, 0.0f, 0.0f}}) {
+    const Vector4 v = candidate.minus(d.scaled(vec3Dot(candidate, d) / lengthSq));
+    const float vSq = vec3LengthSq(v);
+    if (vSq > 1e-6f) return v.divided(std::sqrt(vSq));
+  }
+  return up;
+}
+
 }  // namespace
 
 bool hitSphereSphere(Vector4& normal, Vector4& pointA, Vector4& pointB, const Vector4& centerA, float radiusA,
@@ -52,18 +67,18 @@ bool checkSphereSphere(Vector4& normal, Vector4& pointA, Vector4& pointB, const 
   return hitSphereSphere(normal, pointA, pointB, centerOf(a), a.getRadius(), centerOf(b), b.getRadius());
 }
 
+// A segment of no length is a point, so a capsule of height 0 behaves as its
+// sphere; a centre on the segment is pushed straight across it.
 bool checkSphereSegment(Vector4& normal, Vector4& pointA, Vector4& pointB, const Vector4& center, float radius,
                         const Vector4& s, const Vector4& e, float segRadius) {
   const Vector4 se = e.minus(s);
-  const float lengthSq = vec3LengthSq(se);
-  if (lengthSq == 0.0f) return false;
-  const float t = clampTo(vec3Dot(center.minus(s), se) / lengthSq, 0.0f, 1.0f);
+  const float t = clampTo(ratioOrZero(vec3Dot(center.minus(s), se), vec3LengthSq(se)), 0.0f, 1.0f);
   const Vector4 c = s.plus(se.scaled(t));
   const Vector4 d = center.minus(c);
   const float r = radius + segRadius;
   const float distanceSq = vec3LengthSq(d);
-  if (!(distanceSq < r * r) || isZeroXYZ(d)) return false;
-  normal = d.divided(std::sqrt(distanceSq));
+  if (!(distanceSq < r * r)) return false;
+  normal = distanceSq == 0.0f ? acrossDirection(se) : d.divided(std::sqrt(distanceSq));
   pointA = center.minus(normal.scaled(radius));
   pointB = c.plus(normal.scaled(segRadius));
   return true;
@@ -76,23 +91,49 @@ bool checkSphereCapsule(Vector4& normal, Vector4& pointA, Vector4& pointB, const
                             b.getRadius());
 }
 
+// A centre outside the box touches it at the nearest point of the box. A
+// centre inside (or on the surface) always overlaps: it is pushed out through
+// the nearest face, so a fast sphere that ends a substep inside still hits.
 bool checkSphereBox(Vector4& normal, Vector4& pointA, Vector4& pointB, const Vector4& center, float radius,
                     const OBB& b) {
   const Vector4 boxCenter = centerOf(b);
   const Vector4 offset = center.minus(boxCenter);
   const float size[3] = {b.getSize().x, b.getSize().y, b.getSize().z};
+  Vector4 u[3];
   Vector4 q = boxCenter;
   for (std::uint32_t i = 0; i < 3; ++i) {
-    const Vector4 u = math::vec3Normalize(b.getAxis(i));
-    const float t = clampTo(vec3Dot(offset, u), -size[i], size[i]);
-    q = q.plus(u.scaled(t));
+    u[i] = math::vec3Normalize(b.getAxis(i));
+    q = q.plus(u[i].scaled(clampTo(vec3Dot(offset, u[i]), -size[i], size[i])));
   }
   const Vector4 d = center.minus(q);
   const float distanceSq = vec3LengthSq(d);
-  if (!(distanceSq < radius * radius) || isZeroXYZ(d)) return false;
-  normal = d.divided(std::sqrt(distanceSq));
+  if (distanceSq != 0.0f) {
+    if (!(distanceSq < radius * radius)) return false;
+    normal = d.divided(std::sqrt(distanceSq));
+    pointA = center.minus(normal.scaled(radius));
+    pointB = q;
+    return true;
+  }
+  int nearest = -1;
+  float nearestGap = 0.0f, nearestAlong = 0.0f;
+  for (int i = 0; i < 3; ++i) {
+    if (isZeroXYZ(u[i])) continue;
+    const float along = vec3Dot(offset, u[i]);
+    const float gap = size[i] - std::fabs(along);
+    if (nearest < 0 || gap < nearestGap) {
+      nearest = i;
+      nearestGap = gap;
+      nearestAlong = along;
+    }
+  }
+  if (nearest < 0) {  // a box without axes is its centre
+    normal = acrossDirection({0.0f, 0.0f, 0.0f, 0.0f});
+    pointB = boxCenter;
+  } else {
+    normal = nearestAlong < 0.0f ? u[nearest].scaled(-1.0f) : u[nearest];
+    pointB = center.plus(normal.scaled(nearestGap));
+  }
   pointA = center.minus(normal.scaled(radius));
-  pointB = q;
   return true;
 }
 
@@ -129,8 +170,18 @@ bool calcOnGeoSphere(Vector4& normal, Vector4& pointA, Vector4& pointB, const Sp
   const Vector4 d = center.minus(pointB);
   const float distanceSq = vec3LengthSq(d);
   const float radius = a.getRadius();
-  if (!(distanceSq < radius * radius) || isZeroXYZ(d)) return false;
-  normal = d.divided(std::sqrt(distanceSq));
+  if (!(distanceSq < radius * radius)) return false;
+  if (distanceSq == 0.0f) {
+    // A centre in the triangle is pushed out along the face normal (across
+    // the longer edge for a face without area).
+    const Vector4 v0 = b.vertex(0), ab = b.vertex(1).minus(v0), ac = b.vertex(2).minus(v0);
+    const Vector4 face = vec3Cross(ab, ac);
+    const float faceSq = vec3LengthSq(face);
+    normal = faceSq > 0.0f ? face.divided(std::sqrt(faceSq))
+                           : acrossDirection(vec3LengthSq(ab) >= vec3LengthSq(ac) ? ab : ac);
+  } else {
+    normal = d.divided(std::sqrt(distanceSq));
+  }
   pointA = center.minus(normal.scaled(radius));
   return true;
 }
@@ -169,14 +220,19 @@ bool closestPointOnTriangle(Vector4& copyOfP, Vector4& closest, const Vector4& p
 
 int checkBodyPlane(Vector4& normal, Vector4* points, Vector4* projections, const CollisionBody& body,
                    const Plane& plane) {
-  const Vector4 n = math::vec3Normalize({plane.a(), plane.b(), plane.c(), 0.0f});
+  // The plane's d is scaled with its normal, so that an unnormalised plane
+  // keeps its place: (0, 2, 0, -1) is y = 0.5.
+  const Vector4 scaled = math::vec3Normalize({plane.a(), plane.b(), plane.c(), plane.d()});
+  const bool flat = scaled.x == 0.0f && scaled.y == 0.0f && scaled.z == 0.0f;
+  const Vector4 n{scaled.x, scaled.y, scaled.z, 0.0f};
+  const float d = flat ? plane.d() : scaled.w;
   normal = n;
   std::vector<Vector4> support;
   body.getSupportPoints(support, n.scaled(-1.0f));
   int count = 0;
   for (const Vector4& q : support) {
     if (count == kMaxPlanePoints) break;  // the caller's arrays hold no more
-    const float x = vec3Dot(n, q) + plane.d();
+    const float x = vec3Dot(n, q) + d;
     if (x < 0.0f) {
       points[count] = q;
       projections[count] = q.minus(n.scaled(x));
