@@ -31,6 +31,15 @@ inline void useManualAudio(std::uint32_t channels, std::uint32_t rate) {
   host::audio::setTestOptions(options);
 }
 
+// Stopping keeps the volumes (they are settings): a test that changed them puts
+// them back to the context's first values for the next one.
+inline void restoreVolumes() {
+  rk::audio::AudioContext* audio = audioContext();
+  audio->setMasterVolume(1.0f);
+  audio->setMusicTotalVolume(1.0f);
+  audio->setSoundEffectTotalVolume(1.0f);
+}
+
 class StartedAudio {
  public:
   explicit StartedAudio(std::uint32_t channels = 2, std::uint32_t rate = 44100) : channels_(channels) {
@@ -39,6 +48,7 @@ class StartedAudio {
   }
   ~StartedAudio() {
     audioContext()->stop();
+    restoreVolumes();
     host::audio::resetTestOptions();
   }
   StartedAudio(const StartedAudio&) = delete;

@@ -36,6 +36,7 @@ class ManualAudio {
   }
   ~ManualAudio() {
     audioContext()->stop();
+    restoreVolumes();
     host::audio::resetTestOptions();
   }
   ManualAudio(const ManualAudio&) = delete;

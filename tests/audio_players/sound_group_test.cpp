@@ -78,21 +78,41 @@ TEST_F(SoundGroups, LoadingTwiceCountsTwoReferencesAndKeepsOneCopy) {
   EXPECT_TRUE(log_.empty()) << log_.text();
 }
 
-TEST_F(SoundGroups, ASoundNamedByTwoGroupsBelongsToTheFirst) {
+// A sound named by two groups is read once and held by both: releasing one
+// group leaves it loaded, and playing, for the other.
+TEST_F(SoundGroups, ASoundNamedByTwoGroupsIsReadOnceAndHeldByBoth) {
   rktest::writeGroup("first", {"se/a.ogg", "se/b.ogg"});
-  rktest::writeGroup("second", {"se/b.ogg", "se/c.ogg"});
+  rktest::writeGroup("second", {"se/b.ogg", "se/c.ogg", "se/b.ogg"});
   rktest::writeGroup("empty", {});
   rktest::loadGroup(audio_, "first.bsp");
   rktest::loadGroup(audio_, "second.bsp");
   rktest::loadGroup(audio_, "empty.bsp");
-  EXPECT_EQ(names("second.bsp"), (std::vector<std::string>{"se/c.ogg"}));
+  EXPECT_EQ(names("second.bsp"), (std::vector<std::string>{"se/b.ogg", "se/c.ogg"}));
   ASSERT_NE(group("empty.bpa"), nullptr);
   EXPECT_TRUE(names("empty.bsp").empty());
   EXPECT_EQ(usedSlots(), 3);
 
+  const int shared = ctx()->playOneShotSoundEffect("se/b.ogg", 0.0f, 1.0f);
+  ASSERT_GE(shared, 0);
+  audio_.tick();
   ctx()->releaseSoundEffectGroup("first.bsp");
-  EXPECT_EQ(ctx()->playOneShotSoundEffect("se/b.ogg", 0.0f, 1.0f), -1) << "gone with the first group";
-  EXPECT_GE(ctx()->playOneShotSoundEffect("se/c.ogg", 0.0f, 1.0f), 0);
+  EXPECT_EQ(ctx()->playOneShotSoundEffect("se/a.ogg", 0.0f, 1.0f), -1) << "only in the first group";
+  EXPECT_EQ(usedSlots(), 2);
+  EXPECT_EQ(names("second.bsp"), (std::vector<std::string>{"se/b.ogg", "se/c.ogg"}));
+  {
+    Guard guard(ctx()->lock());
+    rk::audio::SoundSlot* b = ctx()->findSoundFile("se/b.ogg");
+    ASSERT_NE(b, nullptr) << "still held by the second group";
+    EXPECT_EQ(b->group, ctx()->findBspData("second.bpa"));
+    EXPECT_TRUE(ctx()->normalSoundEffects().isPlay(shared)) << "its player goes on";
+  }
+  EXPECT_GE(ctx()->playOneShotSoundEffect("se/b.ogg", 0.0f, 1.0f), 0);
+
+  ctx()->releaseSoundEffectGroup("second.bsp");
+  EXPECT_EQ(usedSlots(), 0);
+  EXPECT_EQ(ctx()->playOneShotSoundEffect("se/b.ogg", 0.0f, 1.0f), -1);
+  Guard guard(ctx()->lock());
+  EXPECT_FALSE(ctx()->normalSoundEffects().isPlay(shared)) << "stopped with the last holder";
 }
 
 TEST_F(SoundGroups, TheRootFolderIsJoinedWithABackslash) {

@@ -105,13 +105,46 @@ TEST_F(SoundEffectApi, OneShotArgumentsFollowTheirDefaults) {
   EXPECT_EQ(status(normal, 1).volume, 0.0f) << "a pan without a volume reads the volume as 0";
   EXPECT_EQ(status(threeD, 0).volume, 0.0f);
   EXPECT_FALSE(status(threeD, 0).lock);
-  EXPECT_EQ(threeD.player(0)->lockCount(), 1);
+  EXPECT_EQ(threeD.player(0)->lockCount(), 0) << "a one-shot reserves nothing";
+  EXPECT_EQ(threeD.player(1)->lockCount(), 1) << "the locked one-shot's handle releases it";
   EXPECT_EQ(status(threeD, 1).volume, 1.0f);
   EXPECT_TRUE(status(threeD, 1).lock);
   rk::math::Vector4 at{};
   threeD.output(1)->getPosition(&at);
   EXPECT_EQ(at.x, 1.0f);
   EXPECT_EQ(at.z, 3.0f);
+}
+
+// One-shots reserve nothing, so whatever number of them came before, a
+// reserved player whose handle is dropped stops and is free again: a looping
+// sound does not play for ever.
+TEST_F(SoundEffectApi, OneShotsLeaveNoReservationBehind) {
+  EXPECT_EQ(run(R"(
+    for i = 1, 200 do
+      playOneShotSoundEffect('se/a.ogg')
+      playOneShotSoundEffect3D('se/a.ogg', 0, 0, 0, 1)
+    end
+    for i = 1, 10 do audioTick() render(4410) end
+    se = createSoundEffect('se/loop.ogg')
+    s3d = create3DSoundEffect('se/loop.ogg')
+    se:play() s3d:play() audioTick()
+    se:setLoop(true) s3d:setLoop(true)
+    audioTick() render(4410)
+    check(se:isPlay() and s3d:isPlay(), 'both play')
+    se, s3d = nil, nil
+    collectgarbage()
+    audioTick()
+    check(render(4410) == 0, 'silence')
+  )"), "");
+  Guard guard(ctx()->lock());
+  for (AudioContext::SoundEffectPool* pool : {&ctx()->normalSoundEffects(), &ctx()->soundEffects3D()}) {
+    for (int i = 0; i < AudioContext::SoundEffectPool::kSize; ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(pool->player(i)->lockCount(), 0);
+      EXPECT_FALSE(pool->player(i)->status().active) << "free again";
+      EXPECT_FALSE(pool->decoder(i)->isLoop());
+    }
+  }
 }
 
 TEST_F(SoundEffectApi, ReservedSoundEffectPlaysPausesResumesAndIsFreedWhenCollected) {

@@ -66,7 +66,10 @@ class AudioContext {
   void init(TickMode mode = TickMode::Thread);
   // Shut-down: clears the running flag under the lock, joins the thread (which
   // stops every player on its way out), destroys the mastering voice and releases
-  // the engine. Does nothing that was not started.
+  // the engine. Does nothing that was not started. A started context is left as
+  // it was built: players cleared and unreserved, channels back to their first
+  // player, sound slots and groups free, no pending load, no root folder, tick
+  // count 0 (the volumes and the entry-SE list stay).
   void stop();
 
   // One pass of the audio thread's loop, done under the lock: every player in the
@@ -80,7 +83,7 @@ class AudioContext {
   boost::mutex& lock() { return lock_; }
   // Set from the start until shut-down, or until the thread ended by a failure.
   bool isRunning() const { return running_.load(); }
-  // Ticks done since construction.
+  // Ticks done since the start.
   std::uint32_t tickCount() const { return ticks_.load(); }
 
   // ------------------------------------------------------------ music
@@ -121,11 +124,16 @@ class AudioContext {
   // the player index, or -1 when no slot holds the name or no player is free.
 
   void setSoundEffectTotalVolume(float volume);
+  // A fire-and-forget one-shot: it reserves nothing, and its player is free
+  // again once the sound ends.
   int playOneShotSoundEffect(const char* name, float pan, float volume);
-  // Reserves a normal player, prepared and paused.
+  // Reserves a normal player, prepared and paused; releaseNormalSoundEffect
+  // drops the reservation.
   int createSoundEffect(const char* name);
   bool isNormalSEPlay(int index);
   void releaseNormalSoundEffect(int index);
+  // Stops a one-shot's player unless a reservation has taken it over since.
+  void endNormalOneShot(int index);
   void pushNormalSoundEffect();
   void popNormalSoundEffect();
   void clearNormalSoundEffectStatus();
@@ -214,6 +222,8 @@ class AudioContext {
   void bindPlayers();
   // Full stop of all 164 players (caller holds the lock).
   void stopAllPlayers();
+  // What stop leaves behind (caller holds the lock).
+  void resetState();
   // Reads a group file into free slots, or adds a reference to a loaded group.
   void loadGroup(const std::string& requested);
   // Frees a group and its slots, stopping every player that uses them.

@@ -99,8 +99,10 @@ class AudioPlayer {
   const StatusStack& stack() const { return stack_; }
   OggDecoder* decoder() const { return decoder_; }
   IAudiodDstination* output() const { return output_; }
+  // Reservations of the player: each handle that will release it holds one.
   int lockCount() const { return lock_count_; }
   void addLock() { ++lock_count_; }
+  void clearLocks() { lock_count_ = 0; }
   // True when a current or saved status, or the decoder's source, is the slot.
   bool usesSlot(const SoundSlot* slot) const;
 

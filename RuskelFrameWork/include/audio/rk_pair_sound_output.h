@@ -43,7 +43,9 @@ class PairSoundOutput {
   // The first idle player, else the first that `reuse` allows to cut off; -1.
   int chooseFreePlayer(Reuse reuse = Reuse::NotLoopingNorLocked);
   // A one-shot on a free player; the sound opens on the next tick. The index or -1.
-  int playOneShot(SoundSlot* slot, float volume, float pan);
+  // Only `reserve` makes it a reservation (lock count + 1) that a release must
+  // drop; a fire-and-forget one-shot holds none.
+  int playOneShot(SoundSlot* slot, float volume, float pan, bool reserve);
   int playOneShot3D(SoundSlot* slot, const math::Vector4& position, float volume, bool reserve);
   void setupOneShotPlay(int index, SoundSlot* slot, float volume, float pan);
   void setupOneShotPlay3D(int index, SoundSlot* slot, const math::Vector4& position, float volume);
@@ -53,6 +55,9 @@ class PairSoundOutput {
   void pause(int index, bool pause);
   // Drops one reservation; the last one stops and clears the player.
   void releasePlayer(int index);
+  // Ends a fire-and-forget one-shot: stops and clears the player unless a
+  // reservation has taken it over since.
+  void endOneShot(int index);
   void setVolume(int index, float volume);
   void fadeOut(int index, float seconds);
   // Loops the whole sound (loop points cleared), or stops looping.
@@ -74,12 +79,16 @@ class PairSoundOutput {
   void pan3D(int index, const math::Matrix& listener);
   // Full stop of every player (the audio thread's end).
   void stopPlayers();
+  // Every player stopped, unreserved and without a sound, as at construction.
+  void resetPlayers();
   // Stops every player that plays, or could resume, the slot's bytes.
   void releaseSlot(const SoundSlot* slot);
 
  private:
   static bool inRange(int index) { return index >= 0 && index < kSize; }
   static void report(int line, const char* operation);
+  // Stops the player and clears its sound, loop and lock flag.
+  void clearPlayer(int index);
 
   AudioPlayer players_[N];
   OggMemoryDecoder decoders_[N];

@@ -12,7 +12,8 @@ struct BspData;
 
 struct SoundSlot {
   std::uint32_t hash = 0;  // res::nameKey of the name
-  BspData* group = nullptr;
+  BspData* group = nullptr;         // a loaded group that lists the slot (the first one)
+  int holders = 0;                  // loaded groups that list the slot
   std::string name;                 // the path the file was read from
   std::vector<std::uint8_t> bytes;  // the whole Ogg file
 
@@ -25,7 +26,7 @@ struct BspData {
   std::uint32_t hash = 0;
   int reference_count = 0;  // loads minus releases
   std::string name;         // the stored file name (".bpa")
-  std::vector<SoundSlot*> sounds;  // the slots this group filled, in load order
+  std::vector<SoundSlot*> sounds;  // the slots this group lists, in load order (shared ones too)
 
   bool isFree() const { return name.empty(); }
   // Drops one reference and returns what is left; going below zero is reported.

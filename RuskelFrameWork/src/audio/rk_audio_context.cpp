@@ -96,6 +96,7 @@ void AudioContext::stop() {
   if (started_) {
     boost::lock_guard<boost::mutex> guard(lock_);
     stopAllPlayers();
+    resetState();
     started_ = false;
   }
   if (mastering_voice_) {
@@ -106,6 +107,32 @@ void AudioContext::stop() {
     xaudio2_->release();
     xaudio2_ = nullptr;
   }
+}
+
+void AudioContext::resetState() {
+  for (MusicChannel* channel : {&main_music_, &sub_music_}) {
+    for (int i = 0; i < 2; ++i) {
+      channel->players[i].stop();
+      channel->players[i].clearLocks();
+      channel->decoders[i].close();
+      channel->decoders[i].setLoop(false);
+    }
+    channel->index = 0;
+  }
+  normal_.resetPlayers();
+  three_d_.resetPlayers();
+  system_.resetPlayers();
+  for (BspData& group : groups_) {
+    group.sounds.clear();
+    group.reference_count = 0;
+    group.hash = 0;
+    group.name.clear();
+  }
+  for (SoundSlot& slot : slots_) slot.clear();
+  load_request_ = false;
+  load_request_name_[0] = '\0';
+  sound_effect_root_[0] = '\0';
+  ticks_ = 0;
 }
 
 void AudioContext::setListenerMatrix(const math::Matrix& matrix) {

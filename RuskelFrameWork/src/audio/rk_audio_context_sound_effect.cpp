@@ -23,14 +23,14 @@ void AudioContext::setSoundEffectTotalVolume(float volume) {
 int AudioContext::playOneShotSoundEffect(const char* name, float pan, float volume) {
   Guard guard(lock_);
   SoundSlot* slot = findSoundFile(name);
-  return slot ? normal_.playOneShot(slot, volume, pan) : -1;
+  return slot ? normal_.playOneShot(slot, volume, pan, false) : -1;
 }
 
 int AudioContext::createSoundEffect(const char* name) {
   Guard guard(lock_);
   SoundSlot* slot = findSoundFile(name);
   if (!slot) return -1;
-  const int index = normal_.playOneShot(slot, 1.0f, 0.0f);
+  const int index = normal_.playOneShot(slot, 1.0f, 0.0f, true);
   if (index >= 0) {
     normal_.prepare(index);
     normal_.pause(index, true);
@@ -46,6 +46,11 @@ bool AudioContext::isNormalSEPlay(int index) {
 void AudioContext::releaseNormalSoundEffect(int index) {
   Guard guard(lock_);
   normal_.releasePlayer(index);
+}
+
+void AudioContext::endNormalOneShot(int index) {
+  Guard guard(lock_);
+  normal_.endOneShot(index);
 }
 
 void AudioContext::pushNormalSoundEffect() {

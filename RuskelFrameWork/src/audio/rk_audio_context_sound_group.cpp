@@ -2,6 +2,7 @@
 // read by the audio thread whole into the 128 sound slots, with a reference count
 // per group. The group file is read with the sizes of the real file and content:
 // a damaged file loads what it validly names, after one failure box.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -118,6 +119,7 @@ void SoundSlot::clear() {
   bytes.clear();
   hash = 0;
   group = nullptr;
+  holders = 0;
   name.clear();
 }
 
@@ -191,7 +193,15 @@ void AudioContext::loadGroup(const std::string& requested) {
 
   for (const char* name : names) {
     const std::string path = soundPath(sound_effect_root_, name);
-    if (findSoundFile(path.c_str())) continue;  // stays with the group that read it first
+    // A sound already held is read once and shared: this group holds it too,
+    // so that it stays loaded until every group that lists it is released.
+    if (SoundSlot* held = findSoundFile(path.c_str())) {
+      if (std::find(group->sounds.begin(), group->sounds.end(), held) == group->sounds.end()) {
+        ++held->holders;
+        group->sounds.push_back(held);
+      }
+      continue;
+    }
     SoundSlot* slot = nullptr;
     for (SoundSlot& candidate : slots_)
       if (candidate.isFree()) {
@@ -211,6 +221,7 @@ void AudioContext::loadGroup(const std::string& requested) {
     slot->name = path;
     slot->hash = hashOf(path.c_str());
     slot->group = group;
+    slot->holders = 1;
     group->sounds.push_back(slot);
   }
 }
@@ -222,10 +233,22 @@ bool AudioContext::releaseSoundEffectGroup(const char* groupName) {
   return true;
 }
 
-// Players may still decode the slots' bytes in place, or hold statuses that
-// would resume them: they are stopped before the bytes go.
+// A slot that another loaded group also lists stays. Players may still decode
+// a freed slot's bytes in place, or hold statuses that would resume them: they
+// are stopped before the bytes go.
 void AudioContext::freeGroup(BspData& group) {
   for (SoundSlot* slot : group.sounds) {
+    if (--slot->holders > 0) {
+      if (slot->group == &group) {
+        for (BspData& other : groups_)
+          if (&other != &group && !other.isFree() &&
+              std::find(other.sounds.begin(), other.sounds.end(), slot) != other.sounds.end()) {
+            slot->group = &other;
+            break;
+          }
+      }
+      continue;
+    }
     normal_.releaseSlot(slot);
     three_d_.releaseSlot(slot);
     system_.releaseSlot(slot);
@@ -243,7 +266,8 @@ void AudioContext::getSoundEffectName(std::vector<std::string>& names, const cha
   for (const BspData& group : groups_) {
     if (group.isFree() || group.hash != hash || group.name != stored) continue;
     for (const SoundSlot& slot : slots_)
-      if (!slot.isFree() && slot.group == &group) names.push_back(slot.name);
+      if (!slot.isFree() && std::find(group.sounds.begin(), group.sounds.end(), &slot) != group.sounds.end())
+        names.push_back(slot.name);
   }
 }
 

@@ -114,7 +114,10 @@ void AudioPlayer::stop() {
 }
 
 void AudioPlayer::unlock() {
-  if (--lock_count_ != 0) return;
+  // Never below zero: a release without a reservation must not swallow the
+  // next reservation's count.
+  if (lock_count_ > 0) --lock_count_;
+  if (lock_count_ != 0) return;
   setActive(false);
   stop();
 }

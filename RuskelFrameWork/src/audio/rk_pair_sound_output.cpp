@@ -35,11 +35,11 @@ int PairSoundOutput<N>::chooseFreePlayer(Reuse reuse) {
 }
 
 template <std::size_t N>
-int PairSoundOutput<N>::playOneShot(SoundSlot* slot, float volume, float pan) {
+int PairSoundOutput<N>::playOneShot(SoundSlot* slot, float volume, float pan, bool reserve) {
   const int index = chooseFreePlayer();
   if (index < 0) return -1;
   setupOneShotPlay(index, slot, volume, pan);
-  players_[index].addLock();
+  if (reserve) players_[index].addLock();
   return index;
 }
 
@@ -106,8 +106,21 @@ void PairSoundOutput<N>::releasePlayer(int index) {
   if (!p) return;
   p->unlock();
   if (p->lockCount() > 0) return;
-  p->status().lock = 0;
-  p->stop();
+  clearPlayer(index);
+}
+
+template <std::size_t N>
+void PairSoundOutput<N>::endOneShot(int index) {
+  AudioPlayer* p = player(index);
+  if (!p || p->lockCount() > 0) return;
+  clearPlayer(index);
+}
+
+template <std::size_t N>
+void PairSoundOutput<N>::clearPlayer(int index) {
+  AudioPlayer& p = players_[index];
+  p.status().lock = 0;
+  p.stop();
   OggMemoryDecoder& d = decoders_[index];
   d.close();
   d.clearSource();
@@ -214,6 +227,16 @@ void PairSoundOutput<N>::pan3D(int index, const math::Matrix& m) {
 template <std::size_t N>
 void PairSoundOutput<N>::stopPlayers() {
   for (AudioPlayer& p : players_) p.stop();
+}
+
+template <std::size_t N>
+void PairSoundOutput<N>::resetPlayers() {
+  for (int i = 0; i < kSize; ++i) {
+    clearPlayer(i);
+    players_[i].clearLocks();
+    outputs_[i].setPosition({0.0f, 0.0f, 0.0f, 0.0f});
+    outputs_[i].setPan(0.0f);
+  }
 }
 
 template <std::size_t N>

@@ -292,7 +292,7 @@ int one_shot_sound_effect_term(lua_State* L) {
   const int index = selfIndex<OneShotKind>(L, "term");
   lua_settop(L, 0);
   if (index >= 0)
-    if (AudioContext* c = AudioContext::getInstance()) c->releaseNormalSoundEffect(index);
+    if (AudioContext* c = AudioContext::getInstance()) c->endNormalOneShot(index);
   return 0;
 }
 

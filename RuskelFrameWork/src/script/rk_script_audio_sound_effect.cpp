@@ -144,7 +144,8 @@ int playOneShotSoundEffect(lua_State* L) {
   return pushHandle(L, HandleKind::OneShotSoundEffect, index);
 }
 
-// (name, x, y, z, volume, unused): an absent volume is 0, a silent sound.
+// (name, x, y, z, volume, unused): an absent volume is 0, a silent sound. A
+// fire-and-forget one-shot: its handle releases nothing, so it reserves nothing.
 int playOneShotSoundEffect3D(lua_State* L) {
   const NameArg name(L, 1);
   const rk::math::Vector4 position{toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), 0.0f};
@@ -153,7 +154,7 @@ int playOneShotSoundEffect3D(lua_State* L) {
   lua_settop(L, 0);
   AudioContext* c = context();
   const int index =
-      c ? withRetry(L, [&] { return c->playOneShot3DSoundEffect(name.get(), position, volume, true); }) : -1;
+      c ? withRetry(L, [&] { return c->playOneShot3DSoundEffect(name.get(), position, volume, false); }) : -1;
   return pushHandle(L, HandleKind::OneShotSoundEffect3D, index);
 }
 
