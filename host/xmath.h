@@ -94,15 +94,18 @@ Matrix matrixTransformation(const Vector& scalingOrigin, const Vector& scalingOr
 Matrix matrixAffineTransformation(const Vector& scaling, const Vector& rotationOrigin, const Vector& rotation,
                                   const Vector& translation);
 // Splits M into scale (w = 0), rotation quaternion and translation (the fourth
-// row as it stands) so that M = scaling * rotation * translation when M has no
-// shear. Rules for what cannot be represented exactly:
-// - a row whose length is below 2^-23 gets scale 0, and the rotation completes
-//   the basis with a perpendicular unit row;
-// - a 3x3 part with a negative determinant (a mirror) carries the reflection in
-//   the x scale, which comes out negative;
-// - rows that are not perpendicular (shear) are orthonormalised, longest first.
-// Returns false when a row was degenerate or the rows were sheared; the outputs
-// are written either way.
+// row as it stands) so that M = scaling * rotation * translation, by the
+// reference algorithm:
+// - each scale is the length of its row; the rows are normalised, the longest
+//   first; a collapsed row (length below 1e-4) is replaced: the longest by its
+//   canonical axis, the middle one by a perpendicular, the shortest by the
+//   cross product of the other two;
+// - with a negative determinant (a mirror) the axis of the largest scale takes
+//   the reflection: scaling(-2, 3, 4) gives scale (2, 3, -4) and a half turn
+//   about y;
+// - when the normalised rows are not a rotation (a shear), false is returned
+//   and the rotation output is left as it was; scale and translation are
+//   written either way.
 bool matrixDecompose(Vector* scale, Vector* rotation, Vector* translation, const Matrix& m);
 
 // --- view and projection

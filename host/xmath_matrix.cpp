@@ -208,15 +208,11 @@ Matrix matrixAffineTransformation(const Vector& scaling, const Vector& rotationO
 
 namespace {
 
-constexpr float kDegenerateLength = 1.1920929e-7f;  // 2^-23
-// Relative loss of length beyond rounding noise that marks rows as sheared.
-constexpr float kShearTolerance = 1e-4f;
+// Below this a row counts as collapsed; above it (det - 1)^2 marks a matrix
+// that is not scale-rotation-translation.
+constexpr float kDecomposeEpsilon = 0.0001f;
 
 Vector row3(const Matrix& m, int i) { return {m.m[i][0], m.m[i][1], m.m[i][2], 0.0f}; }
-
-Vector scaled(const Vector& v, float k) { return {v.x * k, v.y * k, v.z * k, 0.0f}; }
-
-Vector minus(const Vector& a, const Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z, 0.0f}; }
 
 Vector unitAxis(int i) {
   Vector e{0.0f, 0.0f, 0.0f, 0.0f};
@@ -224,12 +220,32 @@ Vector unitAxis(int i) {
   return e;
 }
 
-// A unit vector perpendicular to the unit vector u.
-Vector perpendicularTo(const Vector& u) {
-  const float ax = std::fabs(u.x), ay = std::fabs(u.y), az = std::fabs(u.z);
-  const int least = (ax <= ay && ax <= az) ? 0 : (ay <= az ? 1 : 2);
-  const Vector e = unitAxis(least);
-  return vector3Normalize(minus(e, scaled(u, vector3Dot(e, u))));
+// The indices of x, y, z from the largest value to the smallest; of equal
+// values the lower index ranks first.
+void rankDecreasing(float x, float y, float z, int& a, int& b, int& c) {
+  if (x < y) {
+    if (y < z) {
+      a = 2, b = 1, c = 0;
+    } else {
+      a = 1;
+      if (x < z) {
+        b = 2, c = 0;
+      } else {
+        b = 0, c = 2;
+      }
+    }
+  } else {
+    if (x < z) {
+      a = 2, b = 0, c = 1;
+    } else {
+      a = 0;
+      if (y < z) {
+        b = 2, c = 1;
+      } else {
+        b = 1, c = 2;
+      }
+    }
+  }
 }
 
 }  // namespace
@@ -237,67 +253,47 @@ Vector perpendicularTo(const Vector& u) {
 bool matrixDecompose(Vector* scale, Vector* rotation, Vector* translation, const Matrix& m) {
   *translation = {m.m[3][0], m.m[3][1], m.m[3][2], m.m[3][3]};
 
-  Vector rows[3] = {row3(m, 0), row3(m, 1), row3(m, 2)};
-  float s[3] = {vector3Length(rows[0]), vector3Length(rows[1]), vector3Length(rows[2])};
+  Vector basis[3] = {row3(m, 0), row3(m, 1), row3(m, 2)};
+  float s[3] = {vector3Length(basis[0]), vector3Length(basis[1]), vector3Length(basis[2])};
+  int a, b, c;
+  rankDecreasing(s[0], s[1], s[2], a, b, c);
 
-  // A mirror cannot be a rotation: the x scale takes the reflection.
-  if (vector3Dot(vector3Cross(rows[0], rows[1]), rows[2]) < 0.0f) {
-    s[0] = -s[0];
-    rows[0] = scaled(rows[0], -1.0f);
+  // The longest row gives the first direction, a canonical axis when it has
+  // collapsed; the middle one is made perpendicular to it only when it has
+  // collapsed too; the shortest one, collapsed, completes the basis.
+  if (s[a] < kDecomposeEpsilon) basis[a] = unitAxis(a);
+  basis[a] = vector3Normalize(basis[a]);
+  if (s[b] < kDecomposeEpsilon) {
+    int aa, bb, cc;
+    rankDecreasing(std::fabs(basis[a].x), std::fabs(basis[a].y), std::fabs(basis[a].z), aa, bb, cc);
+    basis[b] = vector3Cross(basis[a], unitAxis(cc));
   }
+  basis[b] = vector3Normalize(basis[b]);
+  if (s[c] < kDecomposeEpsilon) basis[c] = vector3Cross(basis[a], basis[b]);
+  basis[c] = vector3Normalize(basis[c]);
 
-  // Orthonormalise the rows, longest first: the longest direction is the most
-  // trustworthy, and a degenerate row is replaced by one that completes the basis.
-  int order[3] = {0, 1, 2};
-  for (int i = 0; i < 2; ++i)
-    for (int j = 0; j < 2 - i; ++j)
-      if (std::fabs(s[order[j]]) < std::fabs(s[order[j + 1]])) {
-        const int t = order[j];
-        order[j] = order[j + 1];
-        order[j + 1] = t;
-      }
-  const int a = order[0], b = order[1], c = order[2];
-  bool exact = true;
-
-  Vector u[3];
-  const float la = std::fabs(s[a]);
-  if (la > kDegenerateLength) {
-    u[a] = scaled(rows[a], 1.0f / la);
-  } else {
-    u[a] = unitAxis(a);
-    exact = false;
+  Matrix rows = matrixIdentity();
+  auto setRows = [&] {
+    for (int i = 0; i < 3; ++i) {
+      rows.m[i][0] = basis[i].x;
+      rows.m[i][1] = basis[i].y;
+      rows.m[i][2] = basis[i].z;
+    }
+  };
+  setRows();
+  float det = matrixDeterminant(rows);
+  // A mirror: the axis of the largest scale takes the reflection.
+  if (det < 0.0f) {
+    s[a] = -s[a];
+    basis[a] = {-basis[a].x, -basis[a].y, -basis[a].z, 0.0f};
+    setRows();
+    det = -det;
   }
-
-  const float lb = std::fabs(s[b]);
-  const Vector rest = minus(rows[b], scaled(u[a], vector3Dot(rows[b], u[a])));
-  const float lrest = vector3Length(rest);
-  if (lb > kDegenerateLength && lrest > kDegenerateLength * lb) {
-    u[b] = scaled(rest, 1.0f / lrest);
-    if (lrest < lb * (1.0f - kShearTolerance)) exact = false;  // the row leaned on the first: shear
-  } else {
-    u[b] = perpendicularTo(u[a]);
-    exact = false;
-  }
-
-  // The third row makes the basis right-handed: u0 x u1 = u2, u1 x u2 = u0, u2 x u0 = u1.
-  const bool cyclic = (b == (a + 1) % 3);
-  u[c] = cyclic ? vector3Cross(u[a], u[b]) : vector3Cross(u[b], u[a]);
-  const float lc = std::fabs(s[c]);
-  if (lc > kDegenerateLength) {
-    if (vector3Dot(rows[c], u[c]) < lc * (1.0f - kShearTolerance)) exact = false;
-  } else {
-    exact = false;
-  }
-
   *scale = {s[0], s[1], s[2], 0.0f};
-  Matrix basis = matrixIdentity();
-  for (int i = 0; i < 3; ++i) {
-    basis.m[i][0] = u[i].x;
-    basis.m[i][1] = u[i].y;
-    basis.m[i][2] = u[i].z;
-  }
-  *rotation = quaternionRotationMatrix(basis);
-  return exact;
+  det -= 1.0f;
+  if (det * det > kDecomposeEpsilon) return false;  // shear: the rotation is left as it was
+  *rotation = quaternionRotationMatrix(rows);
+  return true;
 }
 
 }  // namespace host::xmath

@@ -110,7 +110,6 @@ TEST(XmathMatrix, DecomposeRecoversScaleRotationTranslation) {
       {"identity", {1, 1, 1, 0}, {0, 0, 0, 1}, {0, 0, 0, 1}},
       {"uniform", {2, 2, 2, 0}, quaternionRotationNormal({0, 1, 0, 0}, 0.5f), {1, 2, 3, 1}},
       {"non-uniform", {2, 3, 4, 0}, quaternionRotationRollPitchYaw(0.3f, -1.2f, 2.0f), {-4, 5, 6, 1}},
-      {"mirrored in x", {-2, 3, 4, 0}, quaternionRotationNormal(vector3Normalize({1, 1, 1, 0}), 1.0f), {0, 0, 1, 1}},
       {"half turn", {1, 0.5f, 1, 0}, quaternionRotationNormal({1, 0, 0, 0}, kPi), {0, 0, 0, 1}},
   };
   for (const Case& c : cases) {
@@ -125,47 +124,59 @@ TEST(XmathMatrix, DecomposeRecoversScaleRotationTranslation) {
   }
 }
 
-TEST(XmathMatrix, DecomposePutsAnyMirrorIntoTheXScale) {
-  // A mirror in z (or y) is the x mirror followed by a half turn: the parts differ
-  // from those given, but they rebuild the same matrix.
-  const Matrix cases[] = {
-      matrixMultiply(matrixScaling(1, 1, -1), matrixRotationY(0.4f)),
-      matrixMultiply(matrixScaling(2, -3, 4), matrixTranslation(1, 2, 3)),
+TEST(XmathMatrix, DecomposePutsAMirrorOnTheAxisOfTheLargestScale) {
+  // The parts differ from those given, but they rebuild the same matrix.
+  struct Case {
+    const char* name;
+    Matrix m;
+    Vector scale;
+  } cases[] = {
+      {"x mirrored, z largest", matrixScaling(-2, 3, 4), {2, 3, -4, 0}},
+      {"y mirrored, moved", matrixMultiply(matrixScaling(2, -3, 4), matrixTranslation(1, 2, 3)), {2, 3, -4, 0}},
+      {"x mirrored, x largest", matrixMultiply(matrixScaling(-5, 3, 4), matrixRotationY(0.4f)), {-5, 3, 4, 0}},
+      {"equal scales: x first", matrixMultiply(matrixScaling(1, 1, -1), matrixRotationY(0.4f)), {-1, 1, 1, 0}},
   };
-  for (const Matrix& m : cases) {
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     Vector s, r, t;
-    EXPECT_TRUE(matrixDecompose(&s, &r, &t, m));
-    EXPECT_LT(s.x, 0.0f);
-    EXPECT_GT(s.y, 0.0f);
-    EXPECT_GT(s.z, 0.0f);
+    EXPECT_TRUE(matrixDecompose(&s, &r, &t, c.m));
+    EXPECT_TRUE(near(s, c.scale, 1e-5f));
     const Matrix rebuilt = matrixMultiply(matrixMultiply(matrixScaling(s.x, s.y, s.z), matrixRotationQuaternion(r)),
                                           matrixTranslation(t.x, t.y, t.z));
-    EXPECT_TRUE(near(rebuilt, m, 1e-5f));
+    EXPECT_TRUE(near(rebuilt, c.m, 1e-5f));
   }
-  // Two mirrors are a half turn: nothing negative remains.
   Vector s, r, t;
+  ASSERT_TRUE(matrixDecompose(&s, &r, &t, matrixScaling(-2, 3, 4)));
+  EXPECT_TRUE(sameRotation(r, {0, 1, 0, 0})) << "a half turn about y";
+  // Two mirrors are a half turn: nothing negative remains.
   EXPECT_TRUE(matrixDecompose(&s, &r, &t, matrixScaling(-1, -1, 1)));
   EXPECT_TRUE(near(s, {1, 1, 1, 0}));
   EXPECT_TRUE(sameRotation(r, {0, 0, 1, 0}));
 }
 
 TEST(XmathMatrix, DecomposeOfDegenerateOrShearedMatrices) {
-  Vector s, r, t;
-  // A flattened axis keeps scale 0; the rotation still is the one given.
-  const Matrix flat = matrixMultiply(matrixScaling(0, 2, 3), matrixRotationY(0.5f));
-  EXPECT_FALSE(matrixDecompose(&s, &r, &t, flat));
-  EXPECT_TRUE(near(s, {0, 2, 3, 0}));
-  EXPECT_TRUE(sameRotation(r, quaternionRotationNormal({0, 1, 0, 0}, 0.5f)));
+  // Collapsed rows keep scale 0, and the parts still rebuild the matrix.
+  const Matrix cases[] = {
+      matrixMultiply(matrixScaling(0, 2, 3), matrixRotationY(0.5f)),
+      matrixMultiply(matrixScaling(0, 0, 3), matrixRotationX(1.0f)),
+      matrixMultiply(matrixScaling(0, 0, 0), matrixTranslation(7, 8, 9)),
+  };
+  for (const Matrix& m : cases) {
+    Vector s, r, t;
+    EXPECT_TRUE(matrixDecompose(&s, &r, &t, m));
+    EXPECT_NEAR(vector4Dot(r, r), 1.0f, 1e-5f);
+    const Matrix rebuilt = matrixMultiply(matrixMultiply(matrixScaling(s.x, s.y, s.z), matrixRotationQuaternion(r)),
+                                          matrixTranslation(t.x, t.y, t.z));
+    EXPECT_TRUE(near(rebuilt, m, 1e-5f));
+  }
 
-  // Everything collapsed: no rotation, the translation survives.
-  EXPECT_FALSE(matrixDecompose(&s, &r, &t, matrixMultiply(matrixScaling(0, 0, 0), matrixTranslation(7, 8, 9))));
-  EXPECT_TRUE(near(s, {0, 0, 0, 0}));
-  EXPECT_TRUE(sameRotation(r, {0, 0, 0, 1}));
-  EXPECT_TRUE(near(t, {7, 8, 9, 1}));
-
-  // Shear cannot be represented: reported, and the rotation is still a unit quaternion.
-  const Matrix shear = xmath_test::rows({{1, 0, 0, 0}, {1, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}});
+  // Shear is no scale-rotation-translation: reported, and the rotation is
+  // left as it came in; scale and translation are still the rows' lengths
+  // and the fourth row.
+  const Matrix shear = xmath_test::rows({{1, 0, 0, 0}, {1, 1, 0, 0}, {0, 0, 1, 0}, {4, 5, 6, 1}});
+  Vector s, r{0, 0, 0, 1}, t;
   EXPECT_FALSE(matrixDecompose(&s, &r, &t, shear));
-  EXPECT_NEAR(vector4Dot(r, r), 1.0f, 1e-5f);
-  EXPECT_NEAR(s.y, std::sqrt(2.0f), 1e-6f);
+  EXPECT_TRUE(near(r, {0, 0, 0, 1}, 0.0f));
+  EXPECT_TRUE(near(s, {1, std::sqrt(2.0f), 1, 0}, 1e-6f));
+  EXPECT_TRUE(near(t, {4, 5, 6, 1}));
 }

@@ -136,6 +136,7 @@ TEST(Transformation, SetMatrixKeepsTheMatrixAndDecomposesThroughTheSetters) {
   EXPECT_NEAR(t.seenScales[0].x, 2.0f, 1e-6f);
   EXPECT_NEAR(t.seenScales[0].z, 4.0f, 1e-6f);
   EXPECT_TRUE(near(t.getPos(), {5, 6, 7, 1}));
+  EXPECT_TRUE(near(t.getRotQuat(), {0, 0, 0, 1})) << "a shear keeps the identity rotation";
 
   // A later setter rebuilds from the decomposed parts.
   t.setPos({0, 0, 0, 0});

@@ -93,6 +93,7 @@ struct PrecompiledCase {
   const char* main;           // the main script's source; null: the chunk itself is the main script
   const char* errorLogEntry;  // written when the chunk does not load; null: none
 };
+void PrintTo(const PrecompiledCase& c, std::ostream* os) { *os << c.name; }
 
 class PrecompiledChunks : public rktest::ScriptFixture, public testing::WithParamInterface<PrecompiledCase> {};
 

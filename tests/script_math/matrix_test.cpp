@@ -183,6 +183,16 @@ TEST_F(MatrixObject, InverseDeterminantAndDecompose) {
     saved:copy(m)
     m:transpose() m:transpose()
     same(values(m:decompose()), values(saved:decompose()), 0, 'transpose twice')
+    -- A mirror goes to the axis of the largest scale, with a half turn.
+    m:scaling(-2, 3, 4)
+    local sx, sy, sz, qx, qy, qz, qw = m:decompose()
+    same({sx, sy, sz, qx, math.abs(qy), qz, qw}, {2, 3, -4, 0, 1, 0, 0}, 1e-6, 'decompose a mirror')
+    -- A shear is no scale-rotation-translation: the rotation stays (0, 0, 0, 1).
+    local b = createMatrix()
+    m:scaling(1, 2, 1) r:rotationZ(0.5) b:scaling(3, 1, 1)
+    m:multiply(m, r) m:multiply(m, b)
+    local d = {m:decompose()}
+    same({d[4], d[5], d[6], d[7], d[8], d[9], d[10]}, {0, 0, 0, 1, 0, 0, 0}, 0, 'decompose a shear')
   )"), "");
 }
 

@@ -185,8 +185,11 @@ TEST_F(MathObjects, FftOfAConstantSignalAndRequestsOutsideTheWindow) {
     for _, i in ipairs({0, -1, 9, 2^40}) do f:rewriteReal(i, 5) f:rewriteImaginary(i, 5) end
     f:calc(1)
     same(values(f:getResult()), {8}, 1e-5, 'nothing written outside')
-    f:init(0) f:init(-2)
-    same(values(f:getResultSize()), {8}, 0, 'init with nothing to hold')
+    f:init(-2)
+    same(values(f:getResultSize()), {8}, 0, 'a negative size is ignored')
+    f:init(0)
+    f:join(1) f:popFront() f:rewriteReal(1, 5) f:rewriteImaginary(1, 5) f:calc(1)
+    same(values(f:getEntrySize(), f:getResultSize(), f:getResult()), {0, 0, 0}, 0, 'init(0): an empty window')
     f:init(3)
     f:calc(1)
     same(values(f:getResultSize(), f:getResult()), {6, 0}, 0, 'six entries: left untransformed')

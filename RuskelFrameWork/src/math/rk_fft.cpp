@@ -182,8 +182,9 @@ void FFT::resize(std::uint32_t count) {
   impl_->cursor = 0;
 }
 
+// init(0) empties the window, as resize(0) does; only a negative size is ignored.
 void FFT::init(int n) {
-  if (n <= 0) return;
+  if (n < 0) return;
   if (static_cast<std::uint32_t>(n) > kMaxEntries / 2) {
     debug::writeErrorLog("src/math/rk_fft", __LINE__, "rk::math::FFT::init");
     return;
