@@ -100,7 +100,10 @@ SphereShot shotOf(const RigidBodySphere& body) {
   return {collision::centerOf(static_cast<const Sphere&>(body)), body.getRadius()};
 }
 
-bool sameShot(const SphereShot& a, const SphereShot& b) { return std::memcmp(&a, &b, sizeof(SphereShot)) == 0; }
+// Bit for bit (NaN equals itself), field by field: the record has padding.
+bool sameShot(const SphereShot& a, const SphereShot& b) {
+  return std::memcmp(&a.c, &b.c, sizeof a.c) == 0 && std::memcmp(&a.r, &b.r, sizeof a.r) == 0;
+}
 
 // A centre with a non-finite coordinate or a NaN radius makes the squared
 // distance test fail against every partner.
