@@ -224,6 +224,24 @@ TEST_F(FileManagerTest, ReloadRefillsTheSameResource) {
   }
 }
 
+// A container is inflated straight into its resource; a reload of that
+// resource in mid-transfer gets fresh bytes and ends with the file's content.
+TEST_F(FileManagerTest, AContainerReloadedInMidTransferEndsWithItsContent) {
+  const Bytes content = rktest::randomBytes(2 * kChunk + 7, 11);
+  ResourcePtr r = files_->loadFile(write("mid.a", rktest::containerOf(content)), "rb", true, nullptr);
+  files_->notify();    // starts the load
+  files_->loadStep();  // opens
+  files_->loadStep();  // inflates and hands over the first chunk
+  ASSERT_EQ(files_->transferState(), rk::fs::kTransferChunkReady);
+  files_->notify();
+  r->reload();
+  EXPECT_EQ(r->size(), content.size());
+  drain();
+  ASSERT_TRUE(r->isLoaded());
+  EXPECT_EQ(rktest::resourceBytes(*r), content);
+  EXPECT_TRUE(log_.empty()) << log_.text();
+}
+
 // The real thread: loads complete through notify alone, and shut-down with loads
 // still queued drops them cleanly.
 TEST(FileManagerThread, LoadsCompleteAndShutDownDropsQueuedLoads) {

@@ -41,6 +41,12 @@ class ImpactParameter {
   float flic_max_ = 40000.0f;
 };
 
+// The sphere-sphere group finds its pairs through a sort along one axis
+// instead of testing every pair; the result is the same. Switched off, it
+// walks every pair: tests and benchmarks compare the two.
+void setPairBroadPhase(bool enabled);
+bool isPairBroadPhase();
+
 template <class A, class B>
 class RigidBodyCollisionGroup : public collision::CollisionGroup<std::vector<A*>, std::vector<B*>>,
                                 public ImpactParameter,

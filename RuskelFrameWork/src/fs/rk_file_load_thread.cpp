@@ -35,7 +35,8 @@ void FileManager::Impl::fail(int line) {
   report(line);
   boost::lock_guard<boost::mutex> guard(fileLock());
   closeFile();
-  output = std::vector<std::uint8_t>();
+  output.reset();
+  outputSize = 0;
   record.state = kTransferOpenFailed;
 }
 
@@ -76,25 +77,60 @@ bool FileManager::Impl::inflateWholeFile(std::uint64_t queuedSize) {
     fail(845);
     return false;
   }
-  try {
-    input.resize(header.compressedSize);
-    if (std::fread(input.data(), 1, input.size(), file) != input.size()) {
-      fail(845);
-      return false;
-    }
-    output.assign(header.uncompressedSize, 0);
-  } catch (const std::bad_alloc&) {
+  std::uint8_t* target;
+  std::uint64_t targetSize;
+  {
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    target = record.target;
+    targetSize = record.target_size;
+    record.in_place = false;
+  }
+  // Read over in full: no zero fill first.
+  const std::size_t inputSize = header.compressedSize;
+  std::unique_ptr<std::uint8_t[]> input(new (std::nothrow) std::uint8_t[inputSize ? inputSize : 1]);
+  if (!input) {
     fail(847);
     return false;
   }
-  bool inflated = inflateStream(input.data(), input.size(), output.data(), output.size());
-  input = std::vector<std::uint8_t>();
+  if (std::fread(input.get(), 1, inputSize, file) != inputSize) {
+    fail(845);
+    return false;
+  }
+  bool inflated = false, inPlace = false;
+  if (target && targetSize == header.uncompressedSize && targetSize == queuedSize) {
+    boost::lock_guard<boost::mutex> writing(target_lock);
+    bool still;
+    {
+      boost::lock_guard<boost::mutex> guard(fileLock());
+      still = record.target == target;  // not taken back by a reload meanwhile
+    }
+    if (still) {
+      inflated = inflateStream(input.get(), inputSize, target, targetSize);
+      inPlace = true;
+    }
+  }
+  if (!inPlace) {
+    // Every byte is written by the inflate: no zero fill first.
+    output.reset(new (std::nothrow) std::uint8_t[header.uncompressedSize ? header.uncompressedSize : 1]);
+    if (!output) {
+      fail(847);
+      return false;
+    }
+    outputSize = header.uncompressedSize;
+    inflated = inflateStream(input.get(), inputSize, output.get(), outputSize);
+  }
+  input.reset();
   // A stream that does not inflate to exactly the stated size is not delivered.
   if (!inflated) {
     fail(849);
     return false;
   }
-  if (output.size() != queuedSize) report(851);
+  if (inPlace) {
+    output.reset();
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    record.in_place = true;
+  }
+  if (header.uncompressedSize != queuedSize) report(851);
   return true;
 }
 
@@ -125,14 +161,15 @@ void FileManager::Impl::readChunk() {
   if (compressed && firstChunk) {
     firstChunk = false;
     if (!inflateWholeFile(total)) return;
-    total = output.size();
+    total = header.uncompressedSize;
     copied = 0;
   }
   const std::uint64_t chunk = copied < total ? std::min<std::uint64_t>(total - copied, record.buffer.size()) : 0;
   // While the state is "read" the buffer belongs to this thread.
   std::uint8_t* buffer = record.buffer.data();
   if (compressed) {
-    if (chunk) std::memcpy(buffer, output.data() + copied, chunk);
+    // Bytes inflated in place are already where they belong.
+    if (chunk && output) std::memcpy(buffer, output.get() + copied, chunk);
   } else if (mode == "r") {
     readText(buffer, chunk, copied + chunk == total);
   } else {
@@ -169,7 +206,8 @@ int FileManager::loadStep() {
     case kTransferDelivered: {
       boost::lock_guard<boost::mutex> guard(fileLock());
       m.closeFile();
-      m.output = std::vector<std::uint8_t>();
+      m.output.reset();
+      m.outputSize = 0;
       m.record.state = kTransferIdle;
       break;
     }
@@ -183,13 +221,16 @@ void FileManager::loadThread() {
   for (;;) {
     int state = loadStep();
     if (state == kTransferOpenFailed || state == kTransferAbandoned) return;
-    if (isStop()) {
-      boost::lock_guard<boost::mutex> guard(fileLock());
+    boost::unique_lock<boost::mutex> lock(fileLock());
+    if (!impl_->run) {
       if (impl_->record.state == kTransferChunkReady) impl_->record.state = kTransferAbandoned;
       return;
     }
     if (state == kTransferRead) continue;  // the next chunk at once
-    sleepFor(state == kTransferChunkReady ? 1 : 16);
+    // Until the main thread moves the state on or stops the manager; the
+    // poll intervals remain as the longest waits.
+    transferChanged().wait_for(lock, std::chrono::milliseconds(state == kTransferChunkReady ? 1 : 16),
+                               [this, state] { return impl_->record.state != state || !impl_->run; });
   }
 }
 

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <mutex>
 
 #include "rk_file_manager_impl.h"
 #include "host/fs.h"
@@ -36,6 +37,11 @@ constexpr std::uint64_t kLargestSize = std::numeric_limits<std::uint32_t>::max()
 boost::mutex& fileLock() {
   static boost::mutex lock;
   return lock;
+}
+
+std::condition_variable_any& transferChanged() {
+  static std::condition_variable_any changed;
+  return changed;
 }
 
 void checkGuardWord(int line, const char* text) {
@@ -132,6 +138,7 @@ FileManager::~FileManager() { destroy(); }
 void FileManager::setStop(bool stop) {
   boost::lock_guard<boost::mutex> guard(fileLock());
   impl_->run = !stop;
+  transferChanged().notify_all();
 }
 
 bool FileManager::isStop() const { return !impl_->run; }
@@ -184,6 +191,16 @@ void FileManager::reloadFile(res::ResourceData* resource) {
     report(1180, "rk::fs::FileManager::reloadFile");
     return;
   }
+  // The load in transfer may be inflating straight into these bytes: wait for
+  // that to end and take them back before they change.
+  Impl& m = *impl_;
+  std::unique_lock<boost::mutex> writing;
+  if (m.current && m.current->resource.get() == resource) {
+    writing = std::unique_lock<boost::mutex>(m.target_lock);
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    m.record.target = nullptr;
+    m.record.target_size = 0;
+  }
   resource->setReady(false);
   resource->ownedBytes().clear();
   std::unique_ptr<FileQueue> entry(new FileQueue);
@@ -219,11 +236,12 @@ void FileManager::notify() {
       // Every copy is bounded by the destination, whatever the chunk claims.
       const std::uint64_t room = dest && dest->size() > r.copied ? dest->size() - r.copied : 0;
       const std::uint64_t count = std::min<std::uint64_t>(std::min<std::uint64_t>(r.chunk, room), r.buffer.size());
-      if (count) std::memcpy(dest->data() + r.copied, r.buffer.data(), count);
+      if (count && !r.in_place) std::memcpy(dest->data() + r.copied, r.buffer.data(), count);
       r.copied += r.chunk;
       const std::uint64_t destSize = dest ? dest->size() : 0;
       if (r.copied < r.total && r.copied < destSize) {
         r.state = kTransferRead;
+        transferChanged().notify_all();
         return;
       }
       if (r.copied != r.total || r.copied != destSize) report(667, "rk::fs::FileManager::notify");
@@ -235,6 +253,10 @@ void FileManager::notify() {
       if (m.current && m.current->resource) m.current->resource->setReady(true);
       m.current.reset();
       m.record.state = kTransferDelivered;
+      m.record.target = nullptr;
+      m.record.target_size = 0;
+      m.record.in_place = false;
+      transferChanged().notify_all();
       return;
     }
     default:
@@ -258,8 +280,12 @@ void FileManager::notify() {
   r.copied = 0;
   r.chunk = 0;
   r.total = dest && !dest->isView() ? dest->ownedBytes().size() : 0;
+  r.target = r.compressed && r.total ? dest->ownedBytes().data() : nullptr;
+  r.target_size = r.target ? r.total : 0;
+  r.in_place = false;
   r.state = kTransferOpen;
-  std::fill(r.buffer.begin(), r.buffer.end(), 0);
+  // The chunk buffer is written in full before every hand-over: no zero fill.
+  transferChanged().notify_all();
 }
 
 void FileManager::destroy() {

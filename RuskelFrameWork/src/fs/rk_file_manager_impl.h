@@ -2,6 +2,7 @@
 // (rk_file_manager.cpp) and its load-thread side (rk_file_load_thread.cpp).
 #pragma once
 #include <atomic>
+#include <condition_variable>
 #include <boost/thread/mutex.hpp>
 #include <boost/thread/thread.hpp>
 #include <cstdint>
@@ -23,6 +24,10 @@ constexpr host::HResult kAccessDenied = host::E_ACCESSDENIED;
 // The lock of the transfer record and of every open made by the file manager.
 boost::mutex& fileLock();
 
+// Signalled under fileLock() whenever the main thread changes the transfer
+// state or the run flag; the load thread waits on it instead of polling.
+std::condition_variable_any& transferChanged();
+
 // Corruption check of the static data the two threads share.
 void checkGuardWord(int line, const char* text);
 
@@ -36,6 +41,12 @@ struct FileTransferState {
   std::string mode;
   std::string name;
   std::vector<std::uint8_t> buffer = std::vector<std::uint8_t>(FileManager::kTransferBufferSize);
+  // The destination's bytes, sized when the load was queued. A container
+  // whose stated size matches is inflated straight into them; its chunks then
+  // travel with in_place set and the hand-over copies nothing.
+  std::uint8_t* target = nullptr;
+  std::uint64_t target_size = 0;
+  bool in_place = false;
 };
 
 struct FileManager::Impl {
@@ -54,10 +65,13 @@ struct FileManager::Impl {
   bool firstChunk = true;
   bool headerRead = false;
   ContainerHeader header;
-  std::vector<std::uint8_t> input;
-  std::vector<std::uint8_t> output;
+  std::unique_ptr<std::uint8_t[]> output;  // the inflated container when it is not inflated in place
+  std::uint64_t outputSize = 0;
 
   boost::thread thread;
+  // Held by the load thread while it writes into the destination's bytes; the
+  // main thread takes it before it resizes the bytes of the load in transfer.
+  boost::mutex target_lock;
 
   void closeFile() {
     if (file) std::fclose(file);

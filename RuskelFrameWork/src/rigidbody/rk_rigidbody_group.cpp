@@ -4,6 +4,8 @@
 #include "rigidbody/rk_rigidbody_group.h"
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include "col/rk_intersection.h"
 #include "col/rk_triangle_search.h"
@@ -40,16 +42,148 @@ void respondStatic(const ImpactParameter& p, RigidBody& a, const Vector4& n, con
 
 // Every valid pair of list A and list B (each unordered pair once when the two
 // are one list) through `test`, which writes normal and points on contact.
+// With `resume` set the walk continues a row already begun: row i0 (whose
+// body was found valid when the row began) from column j0 on.
 template <class A, class B, class Test>
-void respondToBodyPairs(const ImpactParameter& p, std::vector<A*>& listA, std::vector<B*>& listB, Test test) {
+void respondToBodyPairs(const ImpactParameter& p, std::vector<A*>& listA, std::vector<B*>& listB, Test test,
+                        bool resume = false, std::size_t i0 = 0, std::size_t j0 = 0) {
   Vector4 n, pointA, pointB;
   const bool aliased = static_cast<void*>(&listA) == static_cast<void*>(&listB);
-  for (std::size_t i = 0; i < listA.size(); ++i) {
-    if (!listA[i]->isValid()) continue;
-    for (std::size_t j = aliased ? i + 1 : 0; j < listB.size() && i < listA.size(); ++j) {
+  for (std::size_t i = i0; i < listA.size(); ++i) {
+    const bool resumed = resume && i == i0;
+    if (!resumed && !listA[i]->isValid()) continue;
+    for (std::size_t j = resumed ? j0 : (aliased ? i + 1 : 0); j < listB.size() && i < listA.size(); ++j) {
       A& a = *listA[i];
       B& b = *listB[j];
       if (b.isValid() && test(n, pointA, pointB, a, b)) respondPair(p, a, b, n, pointA, pointB);
+    }
+  }
+}
+
+bool g_pair_broad_phase = true;
+
+// ------------------------------------------------ sphere pairs: sweep on one axis
+//
+// The spheres of list B that are valid and can touch anything (finite centre,
+// radius not NaN) are sorted along the axis on which their centres spread
+// most; each row of list A then looks only at the stretch of that order whose
+// coordinate lies within its reach. A pair passing the squared-distance
+// reject goes to the same hitSphereSphere the plain walk calls, and the pairs
+// of a row are answered in list order, so contacts, their order and the
+// forces are those of the plain walk. Centres and radii are read once per
+// body per substep; a response that changes the lists or moves one of its two
+// bodies hands the rest of the walk to the plain loop, which then sees the
+// change as it would have.
+
+struct SphereShot {
+  Vector4 c;
+  float r;
+};
+
+struct SweepEntry {
+  float key;
+  std::uint32_t index;
+};
+
+struct SphereSweepScratch {
+  std::vector<SphereShot> shots;
+  std::vector<SweepEntry> order;
+  std::vector<std::uint32_t> row;
+};
+
+SphereSweepScratch& sphereScratch() {
+  static SphereSweepScratch scratch;
+  return scratch;
+}
+
+SphereShot shotOf(const RigidBodySphere& body) {
+  return {collision::centerOf(static_cast<const Sphere&>(body)), body.getRadius()};
+}
+
+// Bit for bit (NaN equals itself), field by field: the record has padding.
+bool sameShot(const SphereShot& a, const SphereShot& b) {
+  return std::memcmp(&a.c, &b.c, sizeof a.c) == 0 && std::memcmp(&a.r, &b.r, sizeof a.r) == 0;
+}
+
+// A centre with a non-finite coordinate or a NaN radius makes the squared
+// distance test fail against every partner.
+bool canTouch(const SphereShot& s) {
+  return std::isfinite(s.c.x) && std::isfinite(s.c.y) && std::isfinite(s.c.z) && !std::isnan(s.r);
+}
+
+float axisOf(const Vector4& c, int axis) { return axis == 0 ? c.x : axis == 1 ? c.y : c.z; }
+
+// Slightly wider than hitSphereSphere's own test, so rounding never drops a
+// pair the test would accept; the test itself decides.
+constexpr float kReachSlack = 1.0f + 1.0f / 1024.0f;
+
+bool mayTouch(const SphereShot& a, const SphereShot& b) {
+  const float dx = a.c.x - b.c.x, dy = a.c.y - b.c.y, dz = a.c.z - b.c.z;
+  const float r = a.r + b.r;
+  return dx * dx + dy * dy + dz * dz < r * r * kReachSlack;
+}
+
+void sweepSpherePairs(const ImpactParameter& p, std::vector<RigidBodySphere*>& listA,
+                      std::vector<RigidBodySphere*>& listB) {
+  auto test = [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, RigidBodySphere& b) {
+    return collision::hitSphereSphere(n, pa, pb, collision::centerOf(static_cast<const Sphere&>(a)), a.getRadius(),
+                                      collision::centerOf(static_cast<const Sphere&>(b)), b.getRadius());
+  };
+  const bool aliased = &listA == &listB;
+  const std::size_t countA = listA.size(), countB = listB.size();
+  if (countA == 0 || countB == 0) return;
+  SphereSweepScratch& s = sphereScratch();
+
+  s.shots.resize(countB);
+  float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
+  float reachB = 0.0f;
+  for (std::size_t j = 0; j < countB; ++j) {
+    const SphereShot shot = shotOf(*listB[j]);
+    s.shots[j] = shot;
+    if (!listB[j]->isValid() || !canTouch(shot)) continue;
+    for (int k = 0; k < 3; ++k) {
+      lo[k] = std::min(lo[k], axisOf(shot.c, k));
+      hi[k] = std::max(hi[k], axisOf(shot.c, k));
+    }
+    reachB = std::max(reachB, std::fabs(shot.r));
+  }
+  int axis = 0;
+  for (int k = 1; k < 3; ++k)
+    if (hi[k] - lo[k] > hi[axis] - lo[axis]) axis = k;
+  s.order.clear();
+  for (std::size_t j = 0; j < countB; ++j)
+    if (listB[j]->isValid() && canTouch(s.shots[j]))
+      s.order.push_back({axisOf(s.shots[j].c, axis), static_cast<std::uint32_t>(j)});
+  std::sort(s.order.begin(), s.order.end(), [](const SweepEntry& x, const SweepEntry& y) { return x.key < y.key; });
+
+  Vector4 n, pointA, pointB;
+  for (std::size_t i = 0; i < countA; ++i) {
+    RigidBodySphere& a = *listA[i];
+    if (!a.isValid()) continue;
+    const SphereShot shotA = aliased ? s.shots[i] : shotOf(a);
+    if (!canTouch(shotA)) continue;
+    // Every partner it can touch has |key − ka| < |ra| + |rb| ≤ reach; the
+    // differences below grow with the key, so the stretch is contiguous.
+    const float ka = axisOf(shotA.c, axis);
+    const float reach = (std::fabs(shotA.r) + reachB) * kReachSlack;
+    auto first = std::partition_point(s.order.begin(), s.order.end(),
+                                      [ka, reach](const SweepEntry& e) { return ka - e.key >= reach; });
+    s.row.clear();
+    for (auto e = first; e != s.order.end() && e->key - ka < reach; ++e)
+      if ((!aliased || e->index > i) && mayTouch(shotA, s.shots[e->index])) s.row.push_back(e->index);
+    if (s.row.empty()) continue;
+    std::sort(s.row.begin(), s.row.end());
+    for (std::size_t k = 0; k < s.row.size(); ++k) {
+      const std::size_t j = s.row[k];
+      RigidBodySphere& b = *listB[j];
+      if (!b.isValid() || !test(n, pointA, pointB, a, b)) continue;
+      respondPair(p, a, b, n, pointA, pointB);
+      const bool unchanged = listA.size() == countA && listB.size() == countB && listA[i] == &a &&
+                             listB[j] == &b && sameShot(shotOf(a), shotA) && sameShot(shotOf(b), s.shots[j]);
+      if (!unchanged) {
+        respondToBodyPairs(p, listA, listB, test, true, i, j + 1);
+        return;
+      }
     }
   }
 }
@@ -101,7 +235,14 @@ const OBB& boxOf(const RigidBodyOBB& a) { return a; }
 
 // ------------------------------------------------------ bodies against bodies
 
+void setPairBroadPhase(bool enabled) { g_pair_broad_phase = enabled; }
+bool isPairBroadPhase() { return g_pair_broad_phase; }
+
 void CollisionGroupRigidBodySphereSphere::exec() {
+  if (g_pair_broad_phase) {
+    sweepSpherePairs(*this, *group_a_, *group_b_);
+    return;
+  }
   respondToBodyPairs(*this, *group_a_, *group_b_,
                      [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, RigidBodySphere& b) {
                        return collision::hitSphereSphere(n, pa, pb, collision::centerOf(sphereOf(a)), a.getRadius(),

@@ -1,0 +1,83 @@
+"""Prints each measure of a bench/run beside its reference and the ratio.
+
+Every row names a measure and a reference as (benchmark, field) taken from the
+JSON files of one run; the ratio is measure / reference, checked against the
+goal (at most / at least). Rows whose benchmarks did not run are listed as such.
+"""
+import glob
+import json
+import os
+import sys
+
+# label, measure, reference, goal kind, goal
+ROWS = [
+    ("physics step, 500 bullets", ("PhysicsStep/500", "real_time"), ("PlainPairLoop/500", "real_time"), "max", 0.125),
+    ("physics step, 1000 bullets", ("PhysicsStep/1000", "real_time"), ("PlainPairLoop/1000", "real_time"), "max", 0.125),
+    ("physics step, 2000 bullets", ("PhysicsStep/2000", "real_time"), ("PlainPairLoop/2000", "real_time"), "max", 0.125),
+    ("physics step, 4000 bullets", ("PhysicsStep/4000", "real_time"), ("PlainPairLoop/4000", "real_time"), "max", 0.125),
+    ("physics step, 8000 bullets", ("PhysicsStep/8000", "real_time"), ("PlainPairLoop/8000", "real_time"), "max", 0.125),
+    ("collision pass, 2000 bullets", ("CollisionPass/2000", "real_time"), ("PlainPairLoop/2000", "real_time"), "max", 0.125),
+    ("collision pass, 8000 bullets", ("CollisionPass/8000", "real_time"), ("PlainPairLoop/8000", "real_time"), "max", 0.125),
+    ("physics step 2000, every pair walked", ("PhysicsStepEveryPair/2000", "real_time"), ("PlainPairLoop/2000", "real_time"), None, None),
+    ("physics growth 4000/2000 bullets", ("PhysicsStep/4000", "real_time"), ("PhysicsStep/2000", "real_time"), "max", 2.2),
+    ("physics growth 8000/4000 bullets", ("PhysicsStep/8000", "real_time"), ("PhysicsStep/4000", "real_time"), "max", 2.2),
+    ("pack load vs raw uncompress", ("PackLoad", "bytes_per_second"), ("RawUncompress", "bytes_per_second"), "min", 0.9),
+    ("vec3LenSq vs bare C function", ("LuaVec3LenSq", "real_time"), ("LuaBareFunction", "real_time"), "max", 1.3),
+    ("VEC3 getX vs bare C method", ("LuaVectorMethod", "real_time"), ("LuaBareMethod", "real_time"), "max", 1.3),
+    ("VEC3 getPos vs bare C method", ("LuaVectorGetPos", "real_time"), ("LuaBareMethod", "real_time"), "max", 1.3),
+    ("idle frame loop, CPU per wall time", ("IdleFrames", "cpu_time"), ("IdleFrames", "real_time"), "max", 0.10),
+    ("mixer 64 voices, CPU per audio time", ("Mixer64Voices", "real_time"), ("Mixer64Voices", "audio_time"), "max", 0.03),
+    ("start-up to first frame (ms)", ("StartupToFirstFrame", "real_time"), None, None, None),
+]
+
+# The billboard row needs the drawing commands of the scene module.
+LEFT_OUT = [("2000 billboards vs raw instanced quads", "waits for the billboard drawing commands")]
+
+
+def load(folder):
+    runs = {}
+    for path in sorted(glob.glob(os.path.join(folder, "*.json"))):
+        with open(path) as f:
+            for bench in json.load(f).get("benchmarks", []):
+                if bench.get("run_type", "iteration") != "iteration":
+                    continue
+                runs[bench["name"].split("/real_time")[0].split("/min_time")[0]] = bench
+    return runs
+
+
+def value(runs, key):
+    name, field = key
+    bench = runs.get(name)
+    if bench is None or field not in bench:
+        return None
+    return float(bench[field])
+
+
+def main():
+    runs = load(sys.argv[1])
+    print(f"{'row':42} {'measure':>14} {'reference':>14} {'ratio':>8}  goal")
+    for label, measure, reference, kind, goal in ROWS:
+        m = value(runs, measure)
+        if m is None:
+            print(f"{label:42} {'not run':>14}")
+            continue
+        if reference is None or (kind is None and value(runs, reference) is None):
+            print(f"{label:42} {m:14.4g} {'':>14} {'':>8}")
+            continue
+        r = value(runs, reference)
+        if r is None or r == 0:
+            print(f"{label:42} {m:14.4g} {'not run':>14}")
+            continue
+        ratio = m / r
+        if kind is None:
+            print(f"{label:42} {m:14.4g} {r:14.4g} {ratio:8.3f}  (for information)")
+            continue
+        met = ratio <= goal if kind == "max" else ratio >= goal
+        sign = "<=" if kind == "max" else ">="
+        print(f"{label:42} {m:14.4g} {r:14.4g} {ratio:8.3f}  {sign} {goal} {'met' if met else 'MISSED'}")
+    for label, why in LEFT_OUT:
+        print(f"{label:42} left out: {why}")
+
+
+if __name__ == "__main__":
+    main()
