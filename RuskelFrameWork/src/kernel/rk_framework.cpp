@@ -24,6 +24,9 @@
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_window_proc.h"
 #include "math/rk_counter_manager.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_anime_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_mesh_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_node_unit.h"
 #include "platform/driver/rk_device_lost_notify.h"
 #include "platform/driver/rk_device_recreate_notify.h"
 #include "platform/driver/rk_stopwatch.h"
@@ -84,7 +87,9 @@ void startupFramework() {
   gfx::LightManager::createInstance();                 // 21
   gfx::WipeManager::createInstance();                  // 22
   gfx::GfxListManager::createInstance();               // 23
-  // 24-26. Mesh, animation and node units: with the model reader.
+  driver::directx::directx12::DX12MeshUnit::createInstance();   // 24
+  driver::directx::directx12::DX12AnimeUnit::createInstance();  // 25
+  driver::directx::directx12::DX12NodeUnit::createInstance();   // 26
   flush::FlushUnit::createInstance();                  // 27
   // 28. Script cache.
   script::ScriptCache::createInstance();
