@@ -10,6 +10,8 @@
 
 namespace rk::gfx {
 
+struct ShadowParameter;
+
 // One light, in the field order and widths of the classic fixed-function light.
 struct LightParameter {
   std::int32_t type = 0;  // 1 point, 2 spot, 3 directional
@@ -56,6 +58,27 @@ class Light {
   LightParameter param_;
   // Every owner the light was pushed to, in push order (repeats allowed).
   std::vector<ILightOwner*> owners_;
+};
+
+// The spot light every camera owns for its shadows. It is never pushed to the
+// light manager: it is a Light record plus the shadow parameters.
+class ShadowLight {
+ public:
+  // Disabled, number 0, a white spot light at (0, range, 0) shining down with
+  // a cone of pi / 2.
+  ShadowLight();
+  virtual ~ShadowLight();
+  ShadowLight(const ShadowLight&) = delete;
+  ShadowLight& operator=(const ShadowLight&) = delete;
+
+  Light& light() { return light_; }
+  const Light& light() const { return light_; }
+  ShadowParameter& parameter() { return *parameter_; }
+  const ShadowParameter& parameter() const { return *parameter_; }
+
+ private:
+  Light light_;
+  ShadowParameter* parameter_;
 };
 
 class LightManager final : public ILightOwner {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gfx/rk_color.h"
+#include "gfx/rk_model_draw_info.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_instance_table.h"
@@ -44,6 +45,18 @@ Light::~Light() {
     if (owners_.size() == before) owners_.erase(owners_.begin());
   }
 }
+
+ShadowLight::ShadowLight() : light_(0), parameter_(new ShadowParameter) {
+  LightParameter& p = light_.param_;
+  p = LightParameter{};
+  p.type = 2;
+  for (float& c : p.diffuse) c = 1.0f;
+  p.position[1] = parameter_->range;
+  p.direction[1] = -1.0f;
+  p.theta = 1.5707964f;
+}
+
+ShadowLight::~ShadowLight() { delete parameter_; }
 
 void Light::setDefaults() {
   const std::int32_t type = param_.type;

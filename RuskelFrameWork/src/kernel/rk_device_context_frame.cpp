@@ -75,7 +75,7 @@ void DeviceContext::drawFrame() {
     for (int number = 0; number < kCameraCount; ++number) {
       gfx::Camera* camera = cameras->getCamera(number);
       if (!camera) continue;
-      // The camera's frustum planes: with the cameras.
+      camera->calcFrustumPlanes(0.0f);
       camera->studioInfo().top()->updateShadowMatrices();
       beginCommandList(camera, false, false);
       gpu::GraphicsCommandList* list = getNowCommandList();
