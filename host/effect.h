@@ -9,6 +9,7 @@
 //   Manager                   instances by handle: play, exists, stop, stop-root,
 //                             location, rotation, scale, matrix, colour, speed,
 //                             pause, shown; update in 1/60 s frames
+//   parseEffectText           the readable description tools/effect writes from
 //   Renderer                  per-camera view and projection, an upload ring per
 //                             frame in flight, camera-facing quads drawn with
 //                             the framework's position-colour-uv pipeline in
@@ -20,3 +21,4 @@
 #include "host/effect/format.h"
 #include "host/effect/manager.h"
 #include "host/effect/renderer.h"
+#include "host/effect/text_format.h"
