@@ -46,6 +46,23 @@ TEST_F(EffectSystem, OneUnitPerCameraNumberMadeOnceWithItsCameraAndFiledUntilIts
   EXPECT_TRUE(log.empty()) << log.text();
 }
 
+TEST_F(EffectSystem, ReleasingAUnitTheSystemNoLongerFilesIsReportedAndThrows) {
+  cameras();
+  EffectUnit* alone = system->createEffectUnit(1, 10, 0, 0, 0, 4);
+  EffectUnit* held = system->createEffectUnit(2, 10, 0, 0, 0, 4);
+  auto* handle = new EffectHandle(held, "effect/a");
+  handle->addRef();
+  rk::effect::EffectSystem::destroyInstance();
+  system = rk::effect::EffectSystem::createInstance();
+  EXPECT_THROW(release(alone), HrException);
+  EXPECT_EQ(log.entries("rk::effect::EffectSystem::removeEffectUnit"), 1u);
+  release(held);  // the handle still holds it
+  // The handle's end releases the unit last, without throwing out of its destructor.
+  EXPECT_NO_THROW(release(handle));
+  EXPECT_EQ(log.entries("rk::effect::EffectSystem::removeEffectUnit"), 2u);
+  // The units are left to the task manager, which deletes them at the end.
+}
+
 TEST_F(EffectSystem, LoadsCountAndRemovesBalanceThem) {
   cameras();
   writeEffectFile("effect/a", effectBytes());

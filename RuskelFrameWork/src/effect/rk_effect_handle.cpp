@@ -19,7 +19,12 @@ EffectHandle::EffectHandle(EffectUnit* owner, const std::string& name) : owner_(
 EffectHandle::~EffectHandle() {
   stop();
   owner_->removeHandle(this);
-  owner_->release(kSource, 260);
+  // A unit that is no longer filed reports itself and throws on its last
+  // release; the report is made and a destructor must not throw.
+  try {
+    owner_->release(kSource, 260);
+  } catch (const HrException&) {
+  }
 }
 
 void EffectHandle::destroy() { owner_->manager().setShown(instance_, false); }
