@@ -58,6 +58,7 @@ constexpr std::uint16_t kMaxEmitters = 32;
 constexpr std::uint32_t kMaxBurst = 2000;
 constexpr float kMaxRate = 100.0f;
 constexpr float kMaxFrames = 36000.0f;  // ten minutes
+constexpr std::size_t kMaxParticles = 10000;  // alive at once per emitter of an instance
 
 // The file's bytes; a description the reader would refuse is written anyway
 // (the writer tool checks with the reader).

@@ -194,6 +194,8 @@ bool Manager::colour(Handle handle, float out[4]) const {
 void Manager::spawn(Instance& instance, std::size_t index, std::uint32_t count) {
   const EmitterDesc& d = instance.effect->desc().emitters[index];
   std::vector<Particle>& particles = instance.emitters[index].particles;
+  const std::size_t room = particles.size() < kMaxParticles ? kMaxParticles - particles.size() : 0;
+  if (count > room) count = static_cast<std::uint32_t>(room);
   for (std::uint32_t n = 0; n < count; ++n) {
     Particle p;
     // A point in the ball: a random direction and a cube-root spread radius.

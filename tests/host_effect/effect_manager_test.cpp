@@ -72,6 +72,16 @@ TEST(EffectManager, TheRateSpawnsOverItsWindowAfterTheDelay) {
   manager.update(30.0f);
   EXPECT_EQ(manager.particleCount(h), 5) << "the window spawns rate x frames in all";
   EXPECT_TRUE(manager.exists(h));
+
+  // The heaviest file allowed: its live particles stay bounded, whatever the step.
+  e.rate = kMaxRate;
+  e.emitFrames = kMaxFrames;
+  e.delayFrames = 0.0f;
+  e.life = kMaxFrames;
+  d.emitters = {e};
+  const Handle heavy = manager.play(makeEffect(d), 0, 0, 0);
+  for (int i = 0; i < 8; ++i) manager.update(1000.0f);
+  EXPECT_EQ(manager.particleCount(heavy), int(kMaxParticles));
 }
 
 TEST(EffectManager, StopPauseSpeedAndStopRoot) {
