@@ -45,6 +45,18 @@ Light::~Light() {
   }
 }
 
+ShadowLight::ShadowLight() : light_(0), parameter_(new ShadowLightParameter) {
+  LightParameter& p = light_.param_;
+  p = LightParameter{};
+  p.type = 2;
+  for (float& c : p.diffuse) c = 1.0f;
+  p.position[1] = parameter_->range;
+  p.direction[1] = -1.0f;
+  p.theta = 1.5707964f;
+}
+
+ShadowLight::~ShadowLight() { delete parameter_; }
+
 void Light::setDefaults() {
   const std::int32_t type = param_.type;
   param_ = LightParameter{};
