@@ -111,10 +111,7 @@ Light* LightManager::lastLight(int number) const {
 void LightManager::uploadLights() {
   const LightingState& state = lightingState();
   if (!state.lighting) return;
-  const Color ambient(static_cast<float>((state.ambient >> 16) & 0xFF) / 255.0f,
-                      static_cast<float>((state.ambient >> 8) & 0xFF) / 255.0f,
-                      static_cast<float>(state.ambient & 0xFF) / 255.0f,
-                      static_cast<float>((state.ambient >> 24) & 0xFF) / 255.0f);
+  const Color ambient = colorFromArgb(state.ambient);
   DeviceContext* context = DeviceContext::getInstance();
   context->setColorStateRGBA(true, ambient);
   for (int n = 0; n < kLightNumbers; ++n) {
