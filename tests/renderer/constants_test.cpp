@@ -179,13 +179,20 @@ TEST_F(Constants, ACameraPassUploadsItsStudioLightsAndFog) {
 TEST_F(Constants, LightingOnSetsTheColourStateOnTheBackgroundList) {
   buildScene();
   rk::gfx::LightManager::getInstance()->lightingState() = {true, 0xFFFF8000u};
-  context->drawFrame();
+  context->beginCommandList(nullptr, true, true);
   EXPECT_TRUE(context->isUseColor());
   EXPECT_FLOAT_EQ(context->colorState().getG(), 128.0f / 255.0f);
+  context->closeNowCommandList();
+  context->closeDraw();
+  context->present(1);
+  trace()->clear();
+  context->drawFrame();
+  // The list starts with the colour-state flag clear (the frame's default
+  // ambient constant), then the lit colour is bound with the flag set.
   int ambientBinds = 0;
   for (const gpu::Command& c : commandsOf("command_list_bg_clear_"))
     if (const auto* r = as<cmd::SetRootConstantBufferView>(c); r && r->rootIndex == 4) ++ambientBinds;
-  EXPECT_EQ(ambientBinds, 1);
+  EXPECT_EQ(ambientBinds, 2);
 
   // Disabled, the colour is kept but nothing is uploaded or bound.
   context->beginCommandList(nullptr, false, false);

@@ -55,7 +55,7 @@ TEST_F(Frame, RecordsBackgroundTheCamerasThatExistAndTheOverlayThenPresentsOnce)
     const char* list;
     const char* pipeline;
     int stencilClears;
-    bool passConstants;  // light, material, ambient and fog at roots 3, 2, 4, 5
+    bool passConstants;  // light, material, ambient and fog at roots 3, 2, 4, 5; else the default ambient
   };
   for (const Stream& s : {Stream{"command_list_bg_clear_", "PIPELINE_DEFAULT2D_TRIANGLE", 1, false},
                           Stream{"command_list_[3]", "PIPELINE_MODEL_DRAW", 2, true},
@@ -81,7 +81,7 @@ TEST_F(Frame, RecordsBackgroundTheCamerasThatExistAndTheOverlayThenPresentsOnce)
     EXPECT_EQ(pipeline, s.pipeline);
     EXPECT_EQ(stencilClears, s.stencilClears);
     const std::vector<std::uint32_t> expected =
-        s.passConstants ? std::vector<std::uint32_t>{3, 2, 4, 5, 0, 1} : std::vector<std::uint32_t>{0, 1};
+        s.passConstants ? std::vector<std::uint32_t>{3, 2, 4, 5, 0, 1} : std::vector<std::uint32_t>{4, 0, 1};
     EXPECT_EQ(roots, expected);
   }
   EXPECT_TRUE(log.empty()) << log.text();

@@ -1,6 +1,11 @@
 // The math globals on plain numbers as scripts call them: registration, the
 // argument rule (non-numbers read as 0), several results as several values,
 // rectangles, masks, colours, vectors, quaternions, planes and sphere tests.
+#include <boost/make_shared.hpp>
+
+#include "font/recording_adapter.h"
+#include "gfx/rk_gfx_list_manager.h"
+#include "kernel/rk_device_context.h"
 #include "script_math_fixture.h"
 
 namespace {
@@ -158,17 +163,31 @@ TEST_F(MathGlobals, WrongObjectsAreReportedAndGiveNeutralResults) {
   EXPECT_EQ(log_.entries("rk::script::math::`anonymous-namespace'::vec3MulMtxNormal"), 1u);
 }
 
-// Measuring needs the display list's font, which is not part of the build
-// yet: every text measures as the empty rectangle; a non-text is reported.
-TEST_F(MathGlobals, MessageRectTakesTextOnly) {
+// The text is measured with the display-list font's adapter, literally (a
+// conversion in it reaches the adapter as written); a non-text measures nothing.
+TEST_F(MathGlobals, MessageRectMeasuresTheTextWithTheDisplayListFont) {
+  rk::DeviceContext::getInstance()->createFonts();
+  rk::gfx::GfxListManager::createInstance();
+  auto adapter = boost::make_shared<rktest::RecordingAdapter>();
+  rk::gfx::GfxListManager::getInstance()->font()->swapFontAdapter(adapter);
   EXPECT_EQ(run(R"(
-    same(values(calcMessageRect('text')), {0, 0, 0, 0}, 0, 'text')
-    same(values(calcMessageRect(12)), {0, 0, 0, 0}, 0, 'number')
+    same(values(calcMessageRect('HP %d %s %n')), {1, 2, 3, 4}, 0, 'text')
+    same(values(calcMessageRect(12)), {1, 2, 3, 4}, 0, 'number')
   )"), "");
+  EXPECT_EQ(adapter->calls, (std::vector<std::string>{"calcSize 0 0 [HP %d %s %n]", "calcSize 0 0 [12]"}));
   EXPECT_TRUE(log_.empty());
-  EXPECT_EQ(run("calcMessageRect({})"), "");
+  EXPECT_EQ(run("same(values(calcMessageRect({})), {0, 0, 0, 0}, 0, 'table')"), "");
+  EXPECT_EQ(adapter->calls.size(), 2u);
   EXPECT_EQ(log_.entries("rk::script::math::`anonymous-namespace'::calcMessageRect"), 1u);
   EXPECT_NE(log_.text().find("rk_script_math(744)"), std::string::npos);
+  rk::gfx::GfxListManager::destroyInstance();
+  rk::DeviceContext::getInstance()->releaseDevice(false);
+}
+
+// Without the display list (or its font's adapter) every text measures as zeros.
+TEST_F(MathGlobals, MessageRectWithoutTheDisplayListIsEmpty) {
+  EXPECT_EQ(run("same(values(calcMessageRect('text')), {0, 0, 0, 0}, 0, 'text')"), "");
+  EXPECT_EQ(log_.entries("rk::gfx::GfxListManager::getInstance"), 1u);
 }
 
 }  // namespace

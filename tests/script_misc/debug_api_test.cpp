@@ -2,7 +2,9 @@
 // formats), the print list, sleeps, the OK box and the fatal assertion.
 #include <gtest/gtest.h>
 
+#include "font/rk_font.h"
 #include "host/clock.h"
+#include "kernel/rk_device_context.h"
 #include "kernel/rk_hr_exception.h"
 #include "script/rk_script_debug.h"
 #include "script_misc/script_misc_fixture.h"
@@ -13,33 +15,42 @@ class DebugApi : public rktest::ScriptMiscFixture {
  protected:
   void SetUp() override {
     ScriptMiscFixture::SetUp();
-    rk::script::debugPrintEntries().clear();
+    rk::DeviceContext::getInstance()->createFonts();
+  }
+  void TearDown() override {
+    rk::DeviceContext::getInstance()->releaseDevice(false);  // drops the fonts
+    ScriptMiscFixture::TearDown();
+  }
+  // The debug font's print list.
+  const std::list<std::unique_ptr<rk::font::RKFont::PrintEntry>>& entries() const {
+    return rk::DeviceContext::getInstance()->font(0)->prints();
   }
   // The text of the one entry a debugPrintf call (its Lua arguments after the
   // colour) queues.
   std::string printed(const std::string& arguments) {
-    rk::script::debugPrintEntries().clear();
+    rk::DeviceContext::getInstance()->font(0)->clearPrint();
     const std::string error = run("debugPrintf(0, 0, 0, 0, 0, 0, " + arguments + ")");
     EXPECT_EQ(error, "") << arguments;
-    EXPECT_EQ(rk::script::debugPrintEntries().size(), 1u) << arguments;
-    return rk::script::debugPrintEntries().empty() ? "" : rk::script::debugPrintEntries().back().text;
+    EXPECT_EQ(entries().size(), 1u) << arguments;
+    return entries().empty() ? "" : entries().back()->text;
   }
 };
 
 TEST_F(DebugApi, PrintQueuesOneEntryWithPositionAndColour) {
   EXPECT_EQ(run("check(values(debugPrintf(10, 20, 255, 255, 255, 255, 'HP %d', 42)).n == 0)"), "");
   EXPECT_EQ(run("debugPrintf(-3.7, 5, 256, 257, 1, -1, 'x')"), "");
-  const auto& entries = rk::script::debugPrintEntries();
-  ASSERT_EQ(entries.size(), 2u);
-  EXPECT_EQ(entries[0].x, 10);
-  EXPECT_EQ(entries[0].y, 20);
-  EXPECT_EQ(entries[0].color, 0xFFFFFFFFu);
-  EXPECT_EQ(entries[0].text, "HP 42");
-  EXPECT_EQ(entries[1].x, -3);
-  EXPECT_EQ(entries[1].color, 0x000101FFu);  // alpha, red, green, blue by their low bytes
+  ASSERT_EQ(entries().size(), 2u);
+  const rk::font::RKFont::PrintEntry& first = *entries().front();
+  const rk::font::RKFont::PrintEntry& second = *entries().back();
+  EXPECT_EQ(first.x, 10);
+  EXPECT_EQ(first.y, 20);
+  EXPECT_EQ(first.color, 0xFFFFFFFFu);
+  EXPECT_EQ(first.text, "HP 42");
+  EXPECT_EQ(second.x, -3);
+  EXPECT_EQ(second.color, 0x000101FFu);  // alpha, red, green, blue by their low bytes
 
   EXPECT_EQ(run("debugCLS()"), "");
-  EXPECT_TRUE(entries.empty());
+  EXPECT_TRUE(entries().empty());
 }
 
 TEST_F(DebugApi, PrintFormatsOneValuePerConversion) {
@@ -126,7 +137,7 @@ TEST_F(DebugApi, QuietFunctionsDoNothing) {
     check(values(debugPrintTTY('x')).n == 0 and values(debugPrintTTYNumber(3)).n == 0)
     check(values(debugTrap({})).n == 0 and values(debugPrintTTY({})).n == 0)
   )"), "");
-  EXPECT_TRUE(rk::script::debugPrintEntries().empty());
+  EXPECT_TRUE(entries().empty());
   EXPECT_TRUE(boxes.empty());
   EXPECT_TRUE(log.empty());
 }

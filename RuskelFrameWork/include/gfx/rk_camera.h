@@ -7,10 +7,17 @@
 #include <deque>
 #include <map>
 
+#include "gfx/rk_lense_flare.h"
+#include "gfx/rk_light.h"
+#include "gfx/rk_shader_info.h"
 #include "gfx/rk_studio_info.h"
 #include "math/rk_matrix.h"
 #include "math/rk_vector.h"
 #include "policy/rk_shared_object.h"
+
+namespace rk::collision {
+class CollisionBody;
+}
 
 namespace rk::gfx {
 
@@ -27,8 +34,16 @@ class CameraStudioInfo {
   CameraStudioInfo(const CameraStudioInfo&) = delete;
   CameraStudioInfo& operator=(const CameraStudioInfo&) = delete;
 
+  // A new stack holding copies of this one's entries, in the same order.
+  CameraStudioInfo* clone() const;
   StudioInfo* top() { return stack_.back(); }
-  // push, pop and reflect: with the cameras' script API.
+  const StudioInfo* top() const { return stack_.back(); }
+  // Pushes a copy of the top, so changes after the push are undone by pop.
+  void push();
+  // Deletes the top; the last entry is kept (every pass reads the top) and the
+  // refusal is reported.
+  void pop();
+  std::size_t size() const { return stack_.size(); }
 
  private:
   std::deque<StudioInfo*> stack_;
@@ -66,6 +81,24 @@ class Camera : public policy::SharedObject {
   bool isValid() const { return valid_; }
   const math::Viewport& viewport() const { return viewport_; }
   CameraStudioInfo& studioInfo() { return studio_info_; }
+  float aspect() const { return aspect_; }
+  float nearClip() const { return near_; }
+  float farClip() const { return far_; }
+  int cameraMode() const { return camera_mode_; }
+  const math::Vector4& viewShift() const { return view_shift_; }
+  float soundDistanceFactor() const { return sound_distance_factor_; }
+  float soundRolloffFactor() const { return sound_rolloff_factor_; }
+  float soundZoomParam() const { return sound_zoom_param_; }
+  int fogVertexMode() const { return fog_vertex_mode_; }
+  int fogTableMode() const { return fog_table_mode_; }
+  bool flareValid() const { return flare_valid_; }
+  LenseFlare& lenseFlare() { return *lens_flare_; }
+  ShadowLight& shadowLight() { return *shadow_light_; }
+  // Shader infos by number; number 0 is the spot-light info made with the camera.
+  const std::map<int, ShaderInfoObject*>& shaderInfos() const { return shader_infos_; }
+  ShaderInfoSpotLight* spotLightInfo() const;
+  // Near, far, left, right, top, bottom, as the last calcFrustumPlanes left them.
+  const math::Vector4* frustumPlanes() const { return frustum_; }
 
   bool fogEnable() const { return fog_enable_; }
   std::uint32_t fogColor() const { return fog_color_; }
@@ -82,6 +115,39 @@ class Camera : public policy::SharedObject {
   void setFogEnable(bool enable) { fog_enable_ = enable, valid_ = false; }
   void setFogColor(std::uint32_t argb) { fog_color_ = argb, valid_ = false; }
   void setFogRange(float start, float end) { fog_start_ = start, fog_end_ = end, valid_ = false; }
+  void setFogMode(int vertexMode, int tableMode) {
+    fog_vertex_mode_ = vertexMode, fog_table_mode_ = tableMode, valid_ = false;
+  }
+  void setAspect(float aspect) { aspect_ = aspect, valid_ = false; }
+  void setNearFar(float nearClip, float farClip) { near_ = nearClip, far_ = farClip, valid_ = false; }
+  void setCameraMode(int mode) { camera_mode_ = mode, valid_ = false; }
+  // The view a script sets; it stays while the camera mode is not 0.
+  void setViewMatrix(const math::Matrix& view) { view_ = view, valid_ = false; }
+  void setViewShift(const math::Vector4& shift) { view_shift_ = shift, valid_ = false; }
+  void setSoundDistanceFactor(float factor) { sound_distance_factor_ = factor, valid_ = false; }
+  void setSoundRolloffFactor(float factor) { sound_rolloff_factor_ = factor, valid_ = false; }
+  void setSoundZoomParam(float param) { sound_zoom_param_ = param, valid_ = false; }
+  void setFlareValid(bool valid) { flare_valid_ = valid, valid_ = false; }
+
+  // The screen point (x, y in pixels, z the depth in the viewport's range, w 1)
+  // of a world point, through eye, target and up alone (no offsets, shift or
+  // script view). False, with out untouched, when the camera cannot project:
+  // a viewport narrower or lower than two pixels, near equal to far, a zero
+  // field of view or aspect, or a point in the eye's plane.
+  bool projectToScreen(const math::Vector4& point, math::Vector4& out) const;
+  // The world points at the viewport's minimum and maximum depth under a
+  // screen point; false on the same degenerate cameras.
+  bool unprojectScreenPoint(float x, float y, math::Vector4& nearPoint, math::Vector4& farPoint) const;
+  // Stores the six planes of the viewport widened by margin pixels on every
+  // side. A camera that cannot unproject keeps no frustum: every body is then
+  // outside it.
+  void calcFrustumPlanes(float margin);
+  bool isBodyInFrustum(const collision::CollisionBody& body) const;
+  // The same test against planes built now from the viewport (margin 0).
+  bool isBodyInViewport(const collision::CollisionBody& body) const;
+  // Orbits the eye around the target by the roll-pitch-yaw rotation of the
+  // three angles (radians) and recomputes the matrices.
+  void rotateEuler(float pitch, float yaw, float roll);
 
   // Timed moves from the current target (eye) to the goal, switched on.
   void moveToAt(const math::Vector4& goal, float seconds);
@@ -101,9 +167,6 @@ class Camera : public policy::SharedObject {
   CameraMoveSecEye* moveSecEye() const { return move_sec_eye_; }
   CameraMoveSpringAt* moveSpringAt() const { return move_spring_at_; }
   CameraMoveSpringEye* moveSpringEye() const { return move_spring_eye_; }
-
-  // Shadow light, shader infos, lens flare, frustum and the remaining
-  // settings: with the cameras.
 
  private:
   int number_ = 0;
@@ -135,6 +198,17 @@ class Camera : public policy::SharedObject {
   float near_ = 0.001f;
   float far_ = 1000.0f;
   int camera_mode_ = 0;
+  ShadowLight* shadow_light_ = nullptr;
+  std::map<int, ShaderInfoObject*> shader_infos_;
+  float sound_distance_factor_ = 1.0f;
+  float sound_rolloff_factor_ = 1.0f;
+  float sound_zoom_param_ = 0.0f;
+  int fog_vertex_mode_ = 0;
+  int fog_table_mode_ = 3;
+  bool flare_valid_ = false;
+  LenseFlare* lens_flare_ = nullptr;
+  math::Vector4 frustum_[6] = {};
+  bool frustum_valid_ = false;
 };
 
 class CameraManager {
@@ -156,6 +230,9 @@ class CameraManager {
   Camera* createCamera(int number);
   // The camera of that number, or null.
   Camera* getCamera(int number) const;
+  // The camera whose number is the lowest set bit among bits 0 to 15 of the
+  // mask; null when none of those bits is set or that camera does not exist.
+  Camera* getCameraByMask(std::uint32_t mask) const;
   // Takes a camera out of the map (its last release).
   void removeCamera(Camera* camera);
 

@@ -1,5 +1,6 @@
 // Float colour with channels kept in [0, 1].
 #pragma once
+#include <cstdint>
 
 namespace rk::gfx {
 
@@ -35,5 +36,18 @@ class Color {
   float c_[4];
 };
 static_assert(sizeof(Color) == 16);
+
+// Packed colours are unsigned 32-bit ARGB, alpha in the top byte. Packing
+// multiplies each channel by 255 and truncates; a NaN channel packs as 0.
+inline std::uint32_t colorToArgb(const Color& c) {
+  auto byte = [](float v) { return v > 0.0f ? static_cast<std::uint32_t>(v * 255.0f) & 0xFFu : 0u; };
+  return byte(c.getA()) << 24 | byte(c.getR()) << 16 | byte(c.getG()) << 8 | byte(c.getB());
+}
+
+// A packed ARGB colour as (R, G, B, A), each byte / 255.
+inline Color colorFromArgb(std::uint32_t argb) {
+  return Color(static_cast<float>((argb >> 16) & 0xFF) / 255.0f, static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
+               static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>((argb >> 24) & 0xFF) / 255.0f);
+}
 
 }  // namespace rk::gfx

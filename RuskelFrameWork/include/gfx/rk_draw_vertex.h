@@ -28,10 +28,4 @@ struct TexturedVertex {
 static_assert(sizeof(LineVertex) == 16 && sizeof(ScreenVertex) == 20);
 static_assert(sizeof(StripVertex) == 24 && sizeof(TexturedVertex) == 28);
 
-// Packed ARGB as (R, G, B, A) in 0..1.
-inline Color colorFromArgb(std::uint32_t argb) {
-  return Color(static_cast<float>((argb >> 16) & 0xFF) / 255.0f, static_cast<float>((argb >> 8) & 0xFF) / 255.0f,
-               static_cast<float>(argb & 0xFF) / 255.0f, static_cast<float>((argb >> 24) & 0xFF) / 255.0f);
-}
-
 }  // namespace rk::gfx

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "gfx/rk_shader_info.h"
+
 namespace rk::gfx {
 
 // One light, in the field order and widths of the classic fixed-function light.
@@ -56,6 +58,27 @@ class Light {
   LightParameter param_;
   // Every owner the light was pushed to, in push order (repeats allowed).
   std::vector<ILightOwner*> owners_;
+};
+
+// The spot light every camera owns for its shadows. It is never pushed to the
+// light manager: it is a Light record plus the shadow parameters.
+class ShadowLight {
+ public:
+  // Disabled, number 0, a white spot light at (0, range, 0) shining down with
+  // a cone of pi / 2.
+  ShadowLight();
+  virtual ~ShadowLight();
+  ShadowLight(const ShadowLight&) = delete;
+  ShadowLight& operator=(const ShadowLight&) = delete;
+
+  Light& light() { return light_; }
+  const Light& light() const { return light_; }
+  ShadowLightParameter& parameter() { return *parameter_; }
+  const ShadowLightParameter& parameter() const { return *parameter_; }
+
+ private:
+  Light light_;
+  ShadowLightParameter* parameter_;
 };
 
 class LightManager final : public ILightOwner {

@@ -182,6 +182,9 @@ class DeviceContext {
   enum ConstantPool : int { kWorldPool, kMaterialPool, kAmbientPool, kCameraPool, kLightPool, kFogPool };
   ConstantSlotPool& constantPool(ConstantPool pool, unsigned frame) { return constant_pools_[pool][frame]; }
 
+  // The camera whose list is being recorded, or null.
+  gfx::Camera* currentCamera() const { return current_camera_; }
+
   // Pipelines: drawing code pushes a kind, draws and pops it; popping binds the
   // kind below again (nothing when the stack becomes empty).
   void setPipeline(int kind);
@@ -259,6 +262,11 @@ class DeviceContext {
   const math::Matrix& worldMatrix() const { return world_matrix_; }
   const math::Matrix& viewMatrix() const { return view_matrix_; }
   const math::Matrix& projectionMatrix() const { return projection_matrix_; }
+  // Store only; setViewProjection uploads them.
+  void setViewMatrix(const math::Matrix& view) { view_matrix_ = view; }
+  void setProjectionMatrix(const math::Matrix& projection) { projection_matrix_ = projection; }
+  // The recording list's viewport.
+  const host::gpu::Viewport& viewport() const { return viewport_; }
   // The colour state: when enabled its colour becomes the ambient constant (b4).
   void setColorState(bool enable, std::uint32_t argb);
   void setColorStateRGBA(bool enable, const gfx::Color& color);
@@ -281,6 +289,8 @@ class DeviceContext {
   // The back buffer's clear colour (the scripts' setBGColor).
   const gfx::Color& clearColor() const { return clear_color_; }
   void setClearColor(const gfx::Color& color) { clear_color_ = color; }
+  // Makes the three fonts that do not exist yet (the device build does).
+  void createFonts();
   // The three fonts: debug print, (unused), display list.
   const boost::shared_ptr<font::RKFont>& font(int index) const { return fonts_[index]; }
   // The adapter slots: system, (unused), user. The game's boot fills them.
@@ -380,6 +390,8 @@ class DeviceContext {
   math::Matrix view_matrix_ = math::matrixIdentity();
   math::Matrix projection_matrix_ = math::matrixIdentity();
   bool use_color_ = false;
+  // An enabled colour constant is bound on the recording list.
+  bool color_bound_ = false;
   gfx::Color color_{64.0f / 255.0f, 64.0f / 255.0f, 64.0f / 255.0f, 1.0f};
   bool light_in_use_[16] = {};
   gfx::LightParameter light_records_[16];

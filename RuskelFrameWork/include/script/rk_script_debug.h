@@ -1,27 +1,15 @@
-// The debug globals: a queue of printed text, a blocking sleep, a message box
-// and a fatal assertion (the sixth global table).
+// The debug globals: text queued on the debug font's print list (drawn on the
+// overlay), a blocking sleep, a message box and a fatal assertion (the sixth
+// global table).
 #pragma once
-#include <cstdint>
+#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "script/rk_script.h"
 
 namespace rk::script {
 
 LuaFunctionTable debugFunctionTable();
-
-// One queued print: position, ARGB colour and text.
-struct DebugPrintEntry {
-  int x;
-  int y;
-  std::uint32_t color;
-  std::string text;
-};
-
-// The print list of debugPrintf, emptied by debugCLS. It stands in for the
-// debug font's print list until fonts exist; nothing draws it.
-std::vector<DebugPrintEntry>& debugPrintEntries();
 
 // The longest text one debugPrintf makes, in bytes (a 1024-byte buffer with
 // its terminator).

@@ -45,6 +45,18 @@ Light::~Light() {
   }
 }
 
+ShadowLight::ShadowLight() : light_(0), parameter_(new ShadowLightParameter) {
+  LightParameter& p = light_.param_;
+  p = LightParameter{};
+  p.type = 2;
+  for (float& c : p.diffuse) c = 1.0f;
+  p.position[1] = parameter_->range;
+  p.direction[1] = -1.0f;
+  p.theta = 1.5707964f;
+}
+
+ShadowLight::~ShadowLight() { delete parameter_; }
+
 void Light::setDefaults() {
   const std::int32_t type = param_.type;
   param_ = LightParameter{};
@@ -98,10 +110,7 @@ Light* LightManager::lastLight(int number) const {
 void LightManager::uploadLights() {
   const LightingState& state = lightingState();
   if (!state.lighting) return;
-  const Color ambient(static_cast<float>((state.ambient >> 16) & 0xFF) / 255.0f,
-                      static_cast<float>((state.ambient >> 8) & 0xFF) / 255.0f,
-                      static_cast<float>(state.ambient & 0xFF) / 255.0f,
-                      static_cast<float>((state.ambient >> 24) & 0xFF) / 255.0f);
+  const Color ambient = colorFromArgb(state.ambient);
   DeviceContext* context = DeviceContext::getInstance();
   context->setColorStateRGBA(true, ambient);
   for (int n = 0; n < kLightNumbers; ++n) {

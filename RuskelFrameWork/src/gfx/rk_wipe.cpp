@@ -10,13 +10,6 @@ namespace rk::gfx {
 namespace {
 constexpr int kWipePriority = 2;
 
-std::uint32_t packArgb(float r, float g, float b, float a) {
-  auto byte = [](float v) {
-    const float c = !(v > 0.0f) ? 0.0f : (v > 1.0f ? 1.0f : v);  // NaN reads as 0
-    return static_cast<std::uint32_t>(c * 255.0f);
-  };
-  return byte(a) << 24 | byte(r) << 16 | byte(g) << 8 | byte(b);
-}
 }  // namespace
 
 WipeObject::WipeObject(const Color& colour, float seconds) : Task(kWipePriority, "Wipe"), colour_(colour) {
@@ -55,7 +48,7 @@ void WipeFadeOut::draw() {
   context->pushPipeline(PIPELINE_DEFAULT2D_TRIANGLE);
   // Between the colour at alpha 0 and at alpha 1: only alpha moves.
   const float t = progress();
-  const std::uint32_t argb = packArgb(colour().getR(), colour().getG(), colour().getB(), t);
+  const std::uint32_t argb = colorToArgb(Color(colour().getR(), colour().getG(), colour().getB(), t));
   const ColorStateBackup saved = context->backupColorState();
   host::gpu::Rect screen;
   screen.right = static_cast<std::int32_t>(context->screenWidth());

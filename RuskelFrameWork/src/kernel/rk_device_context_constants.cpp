@@ -22,14 +22,6 @@ constexpr int kLightRecords = 16;
 
 void copyColor(float* out, const gfx::Color& color) { std::memcpy(out, color.data(), sizeof(float) * 4); }
 
-// A packed ARGB colour as R, G, B, A in 0..1.
-void unpackArgb(float* out, std::uint32_t argb) {
-  out[0] = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
-  out[1] = static_cast<float>((argb >> 8) & 0xFF) / 255.0f;
-  out[2] = static_cast<float>(argb & 0xFF) / 255.0f;
-  out[3] = static_cast<float>((argb >> 24) & 0xFF) / 255.0f;
-}
-
 void setFour(float* out, float a, float b, float c, float d) {
   out[0] = a, out[1] = b, out[2] = c, out[3] = d;
 }
@@ -57,18 +49,28 @@ void DeviceContext::setViewProjection() {
 }
 
 void DeviceContext::setColorState(bool enable, std::uint32_t argb) {
-  float rgba[4];
-  unpackArgb(rgba, argb);
-  setColorStateRGBA(enable, gfx::Color(rgba[0], rgba[1], rgba[2], rgba[3]));
+  setColorStateRGBA(enable, gfx::colorFromArgb(argb));
 }
 
+// Enabling uploads and binds the colour with its flag set. Disabling binds the
+// pass's own ambient constant again (its flag is clear) only when an enabled
+// colour is bound, so a colour set earlier on the list stops tinting.
 void DeviceContext::setColorStateRGBA(bool enable, const gfx::Color& color) {
   use_color_ = enable;
   color_ = color;
-  if (!enable || !device_) return;
+  if (!device_) return;
+  if (!enable) {
+    if (!color_bound_) return;
+    color_bound_ = false;
+    bindSlot(pass_ambient_slot_ ? pass_ambient_slot_ : default_ambient_slot_[current_frame_]);
+    return;
+  }
   ConstantSlot* slot = acquireSlot<DX12Ambient>();
-  copyColor(slot->as<DX12Ambient>()->color, color_);
+  auto* ambient = slot->as<DX12Ambient>();
+  copyColor(ambient->color, color_);
+  ambient->use_color = 1;
   bindSlot(slot);
+  color_bound_ = true;
 }
 
 void DeviceContext::uploadMaterial() {
@@ -109,6 +111,7 @@ void DeviceContext::uploadLightSlots(ConstantSlot* lightSlot, ConstantSlot* mate
   auto* ambient = ambientSlot->as<DX12Ambient>();
   std::memset(light, 0, sizeof *light);
   std::memset(material, 0, sizeof *material);
+  ambient->use_color = 0;
   setFour(light->eye, eye.x, eye.y, eye.z, 1.0f);
 
   if (studio.lightMode() == gfx::StudioInfo::kOwnLights) {
@@ -141,9 +144,8 @@ void DeviceContext::uploadLightSlots(ConstantSlot* lightSlot, ConstantSlot* mate
   // The light manager's lighting: its ambient colour, no directional or point light.
   setFour(ambient->color, 0.2f, 0.2f, 0.2f, 1.0f);
   if (singletonExists(InstanceSlot::LightManager)) {
-    float rgba[4];
-    unpackArgb(rgba, gfx::LightManager::getInstance()->lightingState().ambient);
-    setFour(ambient->color, rgba[0], rgba[1], rgba[2], 1.0f);
+    const gfx::Color c = gfx::colorFromArgb(gfx::LightManager::getInstance()->lightingState().ambient);
+    setFour(ambient->color, c.getR(), c.getG(), c.getB(), 1.0f);
   }
   const gfx::Color& studioAmbient = studio.ambientColor();
   setFour(light->ambient, studioAmbient.getR(), studioAmbient.getG(), studioAmbient.getB(), 1.0f);
@@ -155,7 +157,7 @@ void DeviceContext::fillFogSlot(ConstantSlot* slot, const gfx::Camera& camera) {
   fog->eye[1] = camera.eye().y;
   fog->eye[2] = camera.eye().z;
   fog->enabled = camera.fogEnable() ? 1 : 0;
-  unpackArgb(fog->color, camera.fogColor());
+  copyColor(fog->color, gfx::colorFromArgb(camera.fogColor()));
   fog->start = camera.fogStart();
   fog->end = camera.fogEnd();
 }

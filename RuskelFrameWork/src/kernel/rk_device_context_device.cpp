@@ -67,12 +67,11 @@ void DeviceContext::initDevice() {
         constant_pools_[kAmbientPool][frame].acquire<driver::directx::directx12::DX12Ambient>(*device_, desc_heap_);
     auto* ambient = slot->as<driver::directx::directx12::DX12Ambient>();
     for (float& channel : ambient->color) channel = 1.0f;
+    ambient->use_color = 0;
     default_ambient_slot_[frame] = slot;
   }
   // The per-frame model draw contexts: with the model draw context.
-  // A rebuild after a lost device keeps the fonts it already has.
-  for (int index : {2, 0, 1})
-    if (!fonts_[index]) fonts_[index] = boost::make_shared<font::RKFont>();
+  createFonts();
 }
 
 void DeviceContext::createDevice() {
@@ -193,6 +192,12 @@ void DeviceContext::loadShaderPack() {
     std::this_thread::sleep_for(std::chrono::microseconds(10));
   }
   shader_pack_->setup(false);
+}
+
+// A rebuild after a lost device keeps the fonts it already has.
+void DeviceContext::createFonts() {
+  for (int index : {2, 0, 1})
+    if (!fonts_[index]) fonts_[index] = boost::make_shared<font::RKFont>();
 }
 
 void DeviceContext::releaseDevice(bool recovering) {

@@ -92,11 +92,8 @@ void DeviceContext::drawFrame() {
     }
   }
 
-  if (singletonExists(InstanceSlot::GfxListManager)) {
-    beginCommandList(nullptr, false, false);
-    // The display list's commands through a batch drawing context: with the display list.
-    closeNowCommandList();
-  }
+  // The overlay: the display list's commands, then the debug font's print list.
+  if (gfx::GfxListManager* displayList = gfx::GfxListManager::findInstance()) displayList->replay();
 
   closeDraw();
   present(1);
@@ -169,12 +166,21 @@ void DeviceContext::beginCommandList(gfx::Camera* camera, bool background, bool 
       color_buffer_[frame].get(), gpu::D3D12_RESOURCE_STATE_PRESENT, gpu::D3D12_RESOURCE_STATE_RENDER_TARGET);
   list->resourceBarrier(1, &toTarget);
   list->omSetRenderTargets(1, &rtv_handle_[frame], false, nullptr);
+  // Every list starts with the colour state's flag clear: the pass's ambient
+  // constant on a camera list, the frame's default one on the others.
+  color_bound_ = false;
+  if (!default_ambient_slot_[frame]) {
+    default_ambient_slot_[frame] = acquireSlot<DX12Ambient>();
+    auto* ambient = default_ambient_slot_[frame]->as<DX12Ambient>();
+    for (float& channel : ambient->color) channel = 1.0f;
+    ambient->use_color = 0;
+  }
+  if (!camera || background) bindSlot(default_ambient_slot_[frame]);
   if (lights) gfx::LightManager::getInstance()->uploadLights();
   bindPassConstants();
   pushPipeline(baseKind);
   gpu::DescriptorHeap* heaps[] = {desc_heap_.heap()};
   list->setDescriptorHeaps(1, heaps);
-  if (!default_ambient_slot_[frame]) default_ambient_slot_[frame] = acquireSlot<DX12Ambient>();
   setWorldMatrix(world_matrix_);
   setViewProjection();
 }

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "font/rk_font.h"
 #include "host/clock.h"
 #include "host/ui.h"
 #include "kernel/rk_device_context.h"
@@ -16,27 +17,27 @@
 
 namespace rk::script {
 
-std::vector<DebugPrintEntry>& debugPrintEntries() {
-  static std::vector<DebugPrintEntry> entries;
-  return entries;
-}
-
 namespace {
 
 std::uint32_t lowByte(lua_State* L, int index) { return static_cast<std::uint32_t>(toIntArg(L, index)) & 0xFFu; }
 
-// x, y, alpha, red, green, blue, format, values...
+// The debug font's print list, or null before the device context made its fonts.
+font::RKFont* debugFont() {
+  DeviceContext* context = DeviceContext::getInstance();
+  return context ? context->font(0).get() : nullptr;
+}
+
+// x, y, alpha, red, green, blue, format, values... The finished text is queued
+// as it stands (it is not formatted a second time).
 int debugPrintf(lua_State* L) {
-  DebugPrintEntry entry;
-  entry.x = toIntArg(L, 1);
-  entry.y = toIntArg(L, 2);
-  entry.color = lowByte(L, 3) << 24 | lowByte(L, 4) << 16 | lowByte(L, 5) << 8 | lowByte(L, 6);
+  const int x = toIntArg(L, 1);
+  const int y = toIntArg(L, 2);
+  const std::uint32_t color = lowByte(L, 3) << 24 | lowByte(L, 4) << 16 | lowByte(L, 5) << 8 | lowByte(L, 6);
   std::string format = toTextOrEmpty(L, 7);
   format.resize(std::min(format.size(), format.find('\0')));  // the format is read as C text
-  entry.text = formatDebugText(L, format, 8);
+  const std::string text = formatDebugText(L, format, 8);
   lua_settop(L, 0);
-  // Drawing hooks in here: the entry belongs on the debug font's print list.
-  debugPrintEntries().push_back(std::move(entry));
+  if (font::RKFont* font = debugFont()) font->printf(x, y, color, "%s", text.c_str());
   return 0;
 }
 
@@ -50,7 +51,7 @@ int debugSleep(lua_State* L) {
 
 int debugCLS(lua_State* L) {
   lua_settop(L, 0);
-  debugPrintEntries().clear();
+  if (font::RKFont* font = debugFont()) font->clearPrint();
   return 0;
 }
 

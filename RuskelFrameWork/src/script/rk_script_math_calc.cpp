@@ -29,11 +29,6 @@ int matrixMissing(lua_State* L, const char* name) {
 // Integer sums wrap instead of overflowing.
 int wrapAdd(int a, int b) { return static_cast<int>(static_cast<unsigned>(a) + static_cast<unsigned>(b)); }
 
-// A packed ARGB colour as channels in [0, 1].
-rk::gfx::Color unpackColor(std::uint32_t c) {
-  return rk::gfx::Color(static_cast<float>((c >> 16) & 255u) / 255.0f, static_cast<float>((c >> 8) & 255u) / 255.0f,
-                        static_cast<float>(c & 255u) / 255.0f, static_cast<float>(c >> 24) / 255.0f);
-}
 
 // channel * 255, truncated toward zero (wrapped like any script integer).
 std::uint32_t channelByte(float channel) {
@@ -212,7 +207,7 @@ int calcToARGB(lua_State* L) {
 
 // colour1, colour2, t: each channel c1 + (c2 - c1) t, times 255, truncated.
 int calcColorLerp(lua_State* L) {
-  const rk::gfx::Color c1 = unpackColor(toUint32Arg(L, 1)), c2 = unpackColor(toUint32Arg(L, 2));
+  const rk::gfx::Color c1 = rk::gfx::colorFromArgb(toUint32Arg(L, 1)), c2 = rk::gfx::colorFromArgb(toUint32Arg(L, 2));
   const float t = toFloatArg(L, 3);
   lua_settop(L, 0);
   auto lerp = [t](float a, float b) { return channelByte(a + (b - a) * t); };
@@ -223,7 +218,7 @@ int calcColorLerp(lua_State* L) {
 
 // alpha, red, green, blue, each 0 to 255.
 int calcColorElement(lua_State* L) {
-  const rk::gfx::Color c = unpackColor(toUint32Arg(L, 1));
+  const rk::gfx::Color c = rk::gfx::colorFromArgb(toUint32Arg(L, 1));
   lua_settop(L, 0);
   return pushNumbers(L, {static_cast<double>(channelByte(c.getA())), static_cast<double>(channelByte(c.getR())),
                          static_cast<double>(channelByte(c.getG())), static_cast<double>(channelByte(c.getB()))});

@@ -64,6 +64,10 @@ struct DX12Ambient {
   static constexpr std::uint32_t kSlotSize = 256;
   static constexpr const char* kTypeName = "struct rk::driver::directx::directx12::DX12Ambient";
   float color[4];
+  // The colour-state flag: the 2-D pipelines multiply by `color` only while it
+  // is set; the model pipeline reads `color` as its ambient light either way.
+  std::uint8_t use_color;
+  std::uint8_t pad[3];
 };
 
 struct DX12FOGInfo {
@@ -82,6 +86,7 @@ static_assert(offsetof(DX12Material, shadow_pass) == 64);
 static_assert(sizeof(DX12PointLight) == 48 && offsetof(DX12PointLight, ambient) == 32);
 static_assert(offsetof(DX12DirectionalLight, has_directional) == 12 && offsetof(DX12DirectionalLight, eye) == 32);
 static_assert(offsetof(DX12DirectionalLight, points) == 64 && sizeof(DX12DirectionalLight) <= 1024);
+static_assert(offsetof(DX12Ambient, use_color) == 16);
 static_assert(offsetof(DX12FOGInfo, enabled) == 12 && offsetof(DX12FOGInfo, end) == 36);
 
 }  // namespace rk::driver::directx::directx12

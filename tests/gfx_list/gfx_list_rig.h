@@ -1,0 +1,149 @@
+// Rigs for the display list, the batch drawing context and the gfx commands:
+// the resource rig (trace back end, built scene, texture manager) with helpers
+// that read draws back from the trace, and a variant on the OpenGL back end
+// that reads the back buffer's pixels after the overlay list has executed.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gfx/rk_draw_vertex.h"
+#include "gfx/rk_gfx_list_manager.h"
+#include "renderer_resources/resources_rig.h"
+
+namespace gfxlisttest {
+
+using namespace resourcetest;
+
+// Fields of a traced draw that the tests compare.
+inline std::string pipelineOf(const gpu::TraceDraw& d) { return d.pipeline; }
+
+// Position (x, y, z) of vertex i of a position-colour (stride 28) or
+// position-colour-uv (stride 36) draw; colour follows at 12 bytes.
+inline std::vector<float> positionOf(const gpu::TraceDraw& d, std::uint32_t i) { return d.vertexFloats(i, 0, 3); }
+inline std::vector<float> colourOf(const gpu::TraceDraw& d, std::uint32_t i) { return d.vertexFloats(i, 12, 4); }
+inline std::vector<float> uvOf(const gpu::TraceDraw& d, std::uint32_t i) { return d.vertexFloats(i, 28, 2); }
+
+// The colour-state constant (b4) a draw saw: colour and flag byte.
+struct ColourConstant {
+  float rgba[4] = {};
+  std::uint8_t flag = 0xEE;
+};
+inline ColourConstant colourConstantOf(const gpu::TraceDraw& d) {
+  ColourConstant c;
+  for (int i = 0; i < 4; ++i) d.constant(4, 4 * i, &c.rgba[i]);
+  d.constant(4, 16, &c.flag);
+  return c;
+}
+
+class GfxListRig : public ResourceRig {
+ protected:
+  // Replays the display list as the frame draw does, alone in the trace.
+  void replayDisplayList() {
+    trace()->clear();
+    rk::gfx::GfxListManager::getInstance()->replay();
+    context->closeDraw();
+    context->present(1);
+  }
+  const std::vector<gpu::TraceDraw>& draws() const { return trace()->draws; }
+  // A texture of the texture manager with its GPU view made.
+  rk::gfx::RkTexture* loadedTexture(const std::string& name, std::uint8_t seed = 0) {
+    writeFile(data.file(name), makeDds(seed));
+    rk::gfx::RkTexture* texture = rk::gfx::RkTextureManager::getInstance()->loadTexture(name.c_str());
+    EXPECT_TRUE(runUntilSetUp(texture)) << name;
+    return texture;
+  }
+};
+
+// The same on the OpenGL back end; skipped where no GL 3.3 context can be made.
+class GlRig : public GfxListRig {
+ protected:
+  static constexpr int kW = kWidth, kH = kHeight;
+
+  void SetUp() override {
+    RendererRig::SetUp();
+    gpu::resetAdapterList();
+    rk::task::TaskManager::createInstance();
+    rk::gfx::RkTextureManager::createInstance();
+    try {
+      buildScene();
+    } catch (const HrException& e) {
+      GTEST_SKIP() << "no OpenGL device here: " << e.what();
+    }
+    if (!context->getDevice() || trace()) GTEST_SKIP() << "not on the OpenGL back end";
+  }
+
+  // One frame: the background list (covered in `clear`), then `overlay`
+  // recorded on the overlay list (or the display list when empty); executes,
+  // reads the back buffer and presents. Pixels are 0xAABBGGRR words, top row first.
+  std::vector<std::uint32_t> frame(const std::function<void()>& overlay = {},
+                                   const rk::gfx::Color& clear = rk::gfx::Color(0, 0, 0, 1)) {
+    context->beginCommandList(nullptr, true, false);
+    context->drawRect2D({0, 0, kW, kH}, rk::gfx::colorToArgb(clear));
+    context->closeNowCommandList();
+    if (overlay) {
+      context->beginCommandList(nullptr, false, false);
+      overlay();
+      context->closeNowCommandList();
+    } else {
+      rk::gfx::GfxListManager::getInstance()->replay();
+    }
+    context->closeDraw();
+    std::vector<std::uint32_t> pixels = readBackBuffer();
+    context->present(1);
+    return pixels;
+  }
+
+  static std::uint32_t at(const std::vector<std::uint32_t>& pixels, int x, int y) { return pixels[y * kW + x]; }
+  static constexpr std::uint32_t rgba(std::uint8_t r, std::uint8_t g, std::uint8_t b, std::uint8_t a = 255) {
+    return std::uint32_t(r) | std::uint32_t(g) << 8 | std::uint32_t(b) << 16 | std::uint32_t(a) << 24;
+  }
+
+ private:
+  std::vector<std::uint32_t> readBackBuffer() {
+    gpu::Device* device = context->getDevice();
+    gpu::Ref<gpu::Resource> target;
+    EXPECT_EQ(context->swapChain()->getBuffer(context->swapChain()->getCurrentBackBufferIndex(), &target), host::S_OK);
+    gpu::PlacedSubresourceFootprint footprint;
+    std::uint64_t total = 0;
+    device->getCopyableFootprints(target->getDesc(), 0, 1, 0, &footprint, nullptr, nullptr, &total);
+    gpu::HeapProperties heap;
+    heap.type = gpu::D3D12_HEAP_TYPE_READBACK;
+    gpu::Ref<gpu::Resource> buffer;
+    EXPECT_EQ(device->createCommittedResource(heap, 0, gpu::ResourceDesc::buffer(total),
+                                              gpu::D3D12_RESOURCE_STATE_COPY_DEST, nullptr, &buffer),
+              host::S_OK);
+    gpu::Ref<gpu::CommandAllocator> allocator;
+    gpu::Ref<gpu::GraphicsCommandList> list;
+    EXPECT_EQ(device->createCommandAllocator(gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, &allocator), host::S_OK);
+    EXPECT_EQ(device->createCommandList(0, gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, allocator.get(), nullptr, &list),
+              host::S_OK);
+    const gpu::ResourceBarrier toCopy = gpu::ResourceBarrier::makeTransition(
+        target.get(), gpu::D3D12_RESOURCE_STATE_PRESENT, gpu::D3D12_RESOURCE_STATE_COPY_SOURCE);
+    list->resourceBarrier(1, &toCopy);
+    gpu::TextureCopyLocation dst, src;
+    dst.resource = buffer.get();
+    dst.type = gpu::D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
+    dst.placedFootprint = footprint;
+    src.resource = target.get();
+    list->copyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
+    const gpu::ResourceBarrier back = gpu::ResourceBarrier::makeTransition(
+        target.get(), gpu::D3D12_RESOURCE_STATE_COPY_SOURCE, gpu::D3D12_RESOURCE_STATE_PRESENT);
+    list->resourceBarrier(1, &back);
+    EXPECT_EQ(list->close(), host::S_OK);
+    gpu::GraphicsCommandList* lists[] = {list.get()};
+    context->commandQueue()->executeCommandLists(1, lists);
+    context->waitForGpu();
+    void* mapped = nullptr;
+    buffer->map(0, nullptr, &mapped);
+    std::vector<std::uint32_t> pixels(kW * kH);
+    for (int y = 0; y < kH; ++y)
+      std::memcpy(&pixels[y * kW], static_cast<std::uint8_t*>(mapped) + y * footprint.footprint.rowPitch, kW * 4);
+    return pixels;
+  }
+};
+
+}  // namespace gfxlisttest
