@@ -84,7 +84,7 @@ TEST_F(FontAdapters, GdiAdapterLaysTextOutInCellsAndLeavesTheColourStateAlone) {
   font.print(0, 0, "xyz", 0xFFFFFFFFu, 0, 0);
   EXPECT_EQ(font.glyphCount(), 6u);
   EXPECT_TRUE(context->isUseColor());
-  EXPECT_EQ(rk::gfx::argbFromColor(context->colorState()), 0x80112233u);
+  EXPECT_EQ(rk::gfx::colorToArgb(context->colorState()), 0x80112233u);
   context->restoreColorState(before);
 }
 

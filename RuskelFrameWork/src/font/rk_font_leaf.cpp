@@ -116,7 +116,7 @@ bool OutlineFontLeaf::isReady() {
 
 void OutlineFontLeaf::draw(const FontRect& rect, const gfx::Color& color, DrawContext* context) {
   if (!isReady()) return;
-  const std::uint32_t argb = gfx::argbFromColor(color);
+  const std::uint32_t argb = gfx::colorToArgb(color);
   // Window units grow upwards: the rows of the text go to negative y.
   const float sign = context ? -1.0f : 1.0f;
   const float l = static_cast<float>(rect.left), r = static_cast<float>(rect.right);

@@ -138,7 +138,7 @@ void DirectXOutlineFont::print(int x, int y, const char* text, std::uint32_t arg
 }
 
 void DirectXOutlineFont::stringPrint(DrawContext* context, int x, int y, const char* text, int) {
-  const std::uint32_t argb = context ? gfx::argbFromColor(context->font_color) : 0xFFFFFFFFu;
+  const std::uint32_t argb = context ? gfx::colorToArgb(context->font_color) : 0xFFFFFFFFu;
   impl_->drawText(nullptr, text, x, y, argb, context);
 }
 
