@@ -95,8 +95,7 @@ bool endsWithSeparator(const std::string& cp932) {
   bool lastIsSeparator = false;
   for (size_t i = 0; i < cp932.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(cp932[i]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    if (lead && i + 1 < cp932.size()) {
+    if (text::charLength(cp932, i) == 2) {
       ++i;
       lastIsSeparator = false;
     } else {

@@ -10,6 +10,7 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -34,17 +35,60 @@ int ceil64(FT_Pos v) { return static_cast<int>((v + 63) >> 6); }
 struct Match {
   std::string file, family;
   int index = 0;
+  bool fellBack = false;
 };
+
+// Windows face names (UTF-8, whatever the execution character set) and the
+// installed family that stands for each.
+struct Alias {
+  const char* windows;
+  const char* installed;
+};
+constexpr Alias kAliases[] = {
+    {u8"ＭＳ ゴシック", "IPAGothic"},   {u8"MS Gothic", "IPAGothic"},   {u8"ＭＳ Ｐゴシック", "IPAPGothic"},
+    {u8"MS PGothic", "IPAPGothic"},       {u8"ＭＳ 明朝", "IPAGothic"},    {u8"MS Mincho", "IPAGothic"},
+    {u8"ＭＳ Ｐ明朝", "IPAPGothic"},     {u8"MS PMincho", "IPAPGothic"},  {u8"MS UI Gothic", "IPAPGothic"},
+    {u8"メイリオ", "IPAPGothic"},         {u8"Meiryo", "IPAPGothic"},      {u8"Courier New", "DejaVu Sans Mono"},
+    {u8"Courier", "DejaVu Sans Mono"},    {u8"Consolas", "DejaVu Sans Mono"}, {u8"Terminal", "DejaVu Sans Mono"},
+    {u8"Fixedsys", "DejaVu Sans Mono"},   {u8"System", "DejaVu Sans"},     {u8"Arial", "DejaVu Sans"},
+    {u8"Tahoma", "DejaVu Sans"},          {u8"Verdana", "DejaVu Sans"},    {u8"Times New Roman", "DejaVu Serif"},
+};
+
+bool sameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
+// The installed family a face name stands for; the name itself when no alias names it.
+std::string installedFamily(const std::string& family) {
+  for (const Alias& alias : kAliases)
+    if (sameName(family, alias.windows)) return alias.installed;
+  return family;
+}
+
+// True when one of the match's family names is `family`.
+bool carriesFamily(FcPattern* match, const std::string& family) {
+  FcChar8* name = nullptr;
+  for (int i = 0; FcPatternGetString(match, FC_FAMILY, i, &name) == FcResultMatch; ++i)
+    if (sameName(reinterpret_cast<const char*>(name), family)) return true;
+  return false;
+}
 
 bool findFace(const FontDesc& desc, Match* out) {
   // fontconfig keeps its configuration and default-language caches for the
   // whole process; hand them back at exit.
   static const bool ready = FcInit() && std::atexit(FcFini) == 0;
   if (!ready) return false;
+  std::string family = installedFamily(text::cp932ToUtf8(desc.faceName));
+  if (family.empty() && !desc.faceName.empty()) family = desc.faceName;  // not CP932: never matches
+  // A Japanese face unless the name matches: the program's texts are Japanese.
+  const bool japanese = desc.japanese || out->fellBack;
   FcPattern* pattern = FcPatternCreate();
-  const std::string family = text::cp932ToUtf8(desc.faceName);
-  if (!family.empty()) FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-  if (desc.japanese) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  if (!family.empty() && !out->fellBack)
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+  if (japanese) FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
   FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(desc.weight));
   FcPatternAddInteger(pattern, FC_SLANT, desc.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
   FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
@@ -54,6 +98,12 @@ bool findFace(const FontDesc& desc, Match* out) {
   FcPattern* match = FcFontMatch(nullptr, pattern, &result);
   FcPatternDestroy(pattern);
   if (!match) return false;
+  if (!family.empty() && !out->fellBack && !carriesFamily(match, family)) {
+    // fontconfig answers its best guess for any name; ask again for the default face.
+    FcPatternDestroy(match);
+    out->fellBack = true;
+    return findFace(desc, out);
+  }
   FcChar8* file = nullptr;
   FcChar8* name = nullptr;
   bool ok = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch;
@@ -107,6 +157,7 @@ std::shared_ptr<Font> createFont(const FontDesc& desc) {
 
 std::string familyName(const Font& font) { return font.match.family; }
 std::string fileName(const Font& font) { return font.match.file; }
+bool fellBack(const Font& font) { return font.match.fellBack; }
 
 TextMetrics textMetrics(const Font& font) {
   const FT_Size_Metrics& m = font.face->size->metrics;

@@ -41,11 +41,16 @@ struct Bitmap24 {
 
 class Font;
 
-// Null when no face can be opened at all.
+// Null when no face can be opened at all. The Windows face names of Japanese
+// and Latin fonts ("ＭＳ ゴシック", "Courier New", ...) stand for installed
+// faces of the same kind. A name that no installed face carries gives the
+// default face (a Japanese gothic), and `fellBack` tells so.
 std::shared_ptr<Font> createFont(const FontDesc& desc);
 // The family fontconfig chose (UTF-8) and its file, for diagnostics.
 std::string familyName(const Font& font);
 std::string fileName(const Font& font);
+// True when a face name was asked for and no installed face carries it.
+bool fellBack(const Font& font);
 
 TextMetrics textMetrics(const Font& font);
 // False when the face has no glyph for the code unit.

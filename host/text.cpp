@@ -155,4 +155,18 @@ std::string wideToCp932Prefix(std::wstring_view wide) {
   return out;
 }
 
+std::size_t charLength(std::string_view cp932, std::size_t at) {
+  return at + 1 < cp932.size() && isLeadByte(static_cast<unsigned char>(cp932[at])) ? 2 : 1;
+}
+
+std::size_t fitLength(std::string_view cp932, std::size_t limit) {
+  std::size_t length = 0;
+  while (length < cp932.size()) {
+    const std::size_t step = charLength(cp932, length);
+    if (length + step > limit) break;
+    length += step;
+  }
+  return length;
+}
+
 }  // namespace host::text

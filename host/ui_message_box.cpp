@@ -73,9 +73,7 @@ std::string displayText(const std::string& cp932) {
   if (!whole.empty() || cp932.empty()) return whole;
   std::string out;
   for (size_t i = 0; i < cp932.size();) {
-    unsigned char c = static_cast<unsigned char>(cp932[i]);
-    bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-    size_t length = lead && i + 1 < cp932.size() ? 2 : 1;
+    size_t length = text::charLength(cp932, i);
     std::string one = text::cp932ToUtf8(std::string_view(cp932).substr(i, length));
     if (one.empty() && length == 2) {
       length = 1;

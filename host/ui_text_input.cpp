@@ -14,19 +14,7 @@ namespace {
 
 detail::SinkSlot<TextInputSink> sink;
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
-// Byte length of the CP932 character at i.
-std::size_t charLength(const std::string& s, std::size_t i) {
-  return isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
-// The longest prefix within `limit` bytes that splits no character.
-std::size_t fittingLength(const std::string& s, std::size_t limit) {
-  std::size_t i = 0;
-  while (i < s.size() && i + charLength(s, i) <= limit) i += charLength(s, i);
-  return i;
-}
+using text::charLength;
 
 // Byte length of the UTF-8 sequence that starts with b (1 for stray bytes).
 std::size_t utf8Length(unsigned char b) {
@@ -106,7 +94,7 @@ void LineEditor::backspace() {
   text_.resize(last);
 }
 
-std::string LineEditor::confirmedText() const { return text_.substr(0, fittingLength(text_, kTextInputLimit)); }
+std::string LineEditor::confirmedText() const { return text_.substr(0, text::fitLength(text_, kTextInputLimit)); }
 
 void setTextInputSink(TextInputSink newSink) { sink.set(std::move(newSink)); }
 

@@ -8,6 +8,7 @@
 
 #include "common/config_record.h"
 #include "ctrl/rk_key_name_table.h"
+#include "host/text.h"
 #include "host/ui.h"
 #include "kernel/rk_error_log.h"
 
@@ -45,8 +46,8 @@ constexpr Word kPadWords[] = {
 
 bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool isKeyNameByte(unsigned char c) { return c == 0x21 || (c >= 0x27 && c <= 0x7A); }
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-bool isTrailByte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+using host::text::isLeadByte;
+using host::text::isTrailByte;
 
 class Scanner {
  public:
@@ -390,12 +391,7 @@ class Parser {
   // The field holds 31 bytes: a longer name is cut before the character that
   // would not fit whole, never inside a double-byte character.
   void storeFontName(const std::string& name) {
-    std::size_t length = 0;
-    while (length < name.size()) {
-      const std::size_t step = isLeadByte(static_cast<unsigned char>(name[length])) ? 2 : 1;
-      if (length + step > sizeof record_.font_name - 1 || length + step > name.size()) break;
-      length += step;
-    }
+    const std::size_t length = host::text::fitLength(name, sizeof record_.font_name - 1);
     std::memcpy(record_.font_name, name.data(), length);
     record_.font_name[length] = '\0';
   }

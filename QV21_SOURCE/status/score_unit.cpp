@@ -9,6 +9,7 @@
 #include "fs/rk_compressed_container.h"
 #include "fs/rk_file_manager.h"
 #include "host/fs.h"
+#include "host/text.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_instance_table.h"
 
@@ -18,18 +19,6 @@ namespace {
 
 constexpr const char* kSource = "status/score_unit";
 const rk::SingletonReport kReport{kSource, "status::ScoreUnit", 85, 90, 95};
-
-// A name is cut to the bytes the record holds, never inside a double-byte character.
-std::size_t fittingLength(const std::string& name, std::size_t room) {
-  std::size_t length = 0;
-  while (length < name.size()) {
-    const unsigned char c = static_cast<unsigned char>(name[length]);
-    const std::size_t step = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
-    if (length + step > room || length + step > name.size()) break;
-    length += step;
-  }
-  return length;
-}
 
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
   std::FILE* file = host::fs::open(path, "rb");
@@ -106,7 +95,8 @@ std::vector<std::uint8_t> ScoreUnit::payload() const {
   std::vector<std::uint8_t> out;
   for (const auto& [score, entry] : impl_->table) {
     std::uint8_t record[kRecordSize] = {};
-    std::memcpy(record, entry.name.data(), fittingLength(entry.name, kNameField - 1));
+    // The name is cut to what the record holds, never inside a double-byte character.
+    std::memcpy(record, entry.name.data(), host::text::fitLength(entry.name, kNameField - 1));
     for (int b = 0; b < 4; ++b) record[8 + b] = static_cast<std::uint8_t>(entry.score >> (8 * b));
     out.insert(out.end(), record, record + kRecordSize);
   }

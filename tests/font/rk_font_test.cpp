@@ -43,7 +43,10 @@ TEST(RKFontTest, WithoutAdapterTheForwardersLogAndDoNothing) {
   rktest::ErrorLogCapture log;
   RKFont font;
   font.stringPrint(nullptr, 0, 0, "x");
-  EXPECT_EQ(font.getFontSize(), nullptr);
+  const rk::math::Vector4* size = font.getFontSize();
+  ASSERT_NE(size, nullptr);
+  EXPECT_EQ(size->x, 0.0f);
+  EXPECT_EQ(size->y, 0.0f);
   font.setFontSizePt(10);
   font.setFontSizePx(10);
   for (const char* text : {"rk::font::RKFont::stringPrint", "rk::font::RKFont::getFontSize",

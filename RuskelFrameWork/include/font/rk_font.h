@@ -71,7 +71,7 @@ class RKFont {
   const boost::shared_ptr<FontAdapter>& adapter() const;
 
   void stringPrint(FontAdapter::DrawContext* context, int x, int y, const char* text);
-  // Null without an adapter.
+  // A zero size without an adapter (after the log entry).
   const math::Vector4* getFontSize();
   void setFontSizePt(int points);
   void setFontSizePx(int pixels);

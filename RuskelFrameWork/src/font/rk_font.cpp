@@ -27,6 +27,7 @@ int pixelsToPoints(int pixels) { return static_cast<int>(std::lround(pixels * 72
 
 struct RKFont::Impl {
   boost::shared_ptr<FontAdapter> adapter_;
+  math::Vector4 zero_size_{};  // the size answered while no adapter is installed
   std::list<std::unique_ptr<PrintEntry>> prints_;
 };
 
@@ -57,7 +58,8 @@ void RKFont::stringPrint(FontAdapter::DrawContext* context, int x, int y, const 
 const math::Vector4* RKFont::getFontSize() {
   if (!impl_->adapter_) {
     debug::writeErrorLog(kSource, kGetFontSizeLine, "rk::font::RKFont::getFontSize");
-    return nullptr;
+    impl_->zero_size_ = math::Vector4{};
+    return &impl_->zero_size_;
   }
   return impl_->adapter_->getFontSize();
 }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "host/text.h"
 #include "script/rk_lua_arg.h"
 #include "script/rk_script_debug.h"
 
@@ -84,18 +85,8 @@ std::string formatText(const Conversion& c, const char* text, std::size_t length
   return left ? std::string(value) + padding : padding + std::string(value);
 }
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 // The longest prefix within the limit that does not split a double-byte character.
-void cutToLimit(std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    const std::size_t length = isLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
-    if (i + length > kDebugTextLimit) break;
-    i += length;
-  }
-  text.resize(i);
-}
+void cutToLimit(std::string& text) { text.resize(host::text::fitLength(text, kDebugTextLimit)); }
 
 // Keeps one byte past the limit, so that the final cut sees whether the last
 // character fits.

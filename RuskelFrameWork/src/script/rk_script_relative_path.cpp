@@ -2,20 +2,20 @@
 
 #include "script/rk_script_resource.h"
 
+#include "host/text.h"
+
 namespace rk::script {
 
 namespace {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool isLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // ASCII letters folded; the trail bytes of double-byte characters stay as they are.
 std::string folded(const std::string& text) {
   std::string out = text;
   for (std::size_t i = 0; i < out.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(out[i]);
-    if (isLeadByte(c)) {
+    if (host::text::isLeadByte(c)) {
       ++i;
     } else if (c >= 'A' && c <= 'Z') {
       out[i] = static_cast<char>(c - 'A' + 'a');
@@ -53,7 +53,7 @@ SplitPath split(const std::string& path) {
       flush();
     } else {
       part += path[i];
-      if (isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) part += path[++i];
+      if (host::text::charLength(path, i) == 2) part += path[++i];
     }
   }
   flush();

@@ -2,6 +2,7 @@
 // window. Texts that are neither strings nor numbers show as empty.
 #include <string>
 
+#include "host/text.h"
 #include "host/ui.h"
 #include "script/rk_lua_arg.h"
 #include "rk_script_system_internal.h"
@@ -12,20 +13,10 @@ namespace {
 
 namespace ui = host::ui;
 
-bool isCp932LeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
 // The face name as a LOGFONTA can hold it: at most kFaceNameMax bytes, cut
 // before a double-byte character that would not fit whole. (Copied unchecked,
 // a long name would overrun the record.)
-std::string fitFaceName(const std::string& face) {
-  std::size_t end = 0;
-  while (end < face.size()) {
-    const std::size_t width = isCp932LeadByte(static_cast<unsigned char>(face[end])) ? 2 : 1;
-    if (end + width > ui::kFaceNameMax || end + width > face.size()) break;
-    end += width;
-  }
-  return face.substr(0, end);
-}
+std::string fitFaceName(const std::string& face) { return face.substr(0, host::text::fitLength(face, ui::kFaceNameMax)); }
 
 }  // namespace
 

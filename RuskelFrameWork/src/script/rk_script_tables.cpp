@@ -6,6 +6,7 @@
 #include "script/rk_script_controller.h"
 #include "script/rk_script_debug.h"
 #include "script/rk_script_effect.h"
+#include "script/rk_script_font.h"
 #include "script/rk_script_math.h"
 #include "script/rk_script_resource.h"
 #include "script/rk_script_rigidbody.h"
@@ -33,7 +34,7 @@ const std::array<LuaFunctionTable, kGlobalTableCount>& globalFunctionTables() {
       {},                          // 14 2D drawing commands
       scriptStateFunctionTable(),  // 15 script states and task pause
       effectFunctionTable(),       // 16 effects
-      {},                          // 17 fonts
+      fontFunctionTable(),         // 17 fonts
       vertexIndexBufferFunctionTable(),  // 18 vertex and index buffers
   }};
   return tables;
