@@ -8,6 +8,7 @@
 #include "res/rk_res_save_loader.h"
 #include "res/rk_resource.h"
 #include "script/rk_script.h"
+#include "script/rk_script_cache.h"
 #include "status/score_unit.h"
 
 namespace {
@@ -59,7 +60,8 @@ void QV21GameAdapter::boot() {
     packs_->textures = loadPack("textures.pkp", false);
     rk::controller::ControllerManager::getInstance()->setPlayerNum(1);
     // The three game fonts: with the fonts.
-    // The twelve preloaded script modules: with the game core.
+    if (rk::script::ScriptCache* cache = rk::script::ScriptCache::getInstance())
+      for (const std::string& module : qv21::preloadedModules()) cache->add(module.c_str());
     saveLoader->loadAll();
     saveLoader->reflectAll();
   } catch (...) {

@@ -30,6 +30,24 @@ const std::vector<Library>& libraries() {
 
 }  // namespace
 
+const std::vector<std::string>& preloadedModules() {
+  static const std::vector<std::string> modules = {
+      "script/user_lib",
+      "script/global_lib",
+      "script/debug/debug",
+      "script/defines/define_stage",
+      "script/defines/define_task_priority",
+      "script/modules/instance",
+      "script/modules/math",
+      "script/modules/gfxmodel",
+      "script/modules/gfxcmd/gfxcmd_fade_in_out",
+      "script/modules/camera",
+      "script/defines/define_game",
+      "script/actor/enemy_base",
+  };
+  return modules;
+}
+
 const std::vector<std::string>& gameLibraryNames() {
   static const std::vector<std::string> names = [] {
     std::vector<std::string> out;
