@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "host/ui.h"
-#include "qv21_game_libraries.h"
 #include "qv21_resource.h"
+#include "support/game_scripts.h"
 #include "support/script_pack.h"
 #include "support/shader_pack.h"
 #include "support/temp_dir.h"
@@ -78,13 +78,7 @@ class GameProcess : public ::testing::Test {
   // data sources) and (empty) textures.
   void writeDataFolder(const std::string& autoexec) {
     ASSERT_TRUE(rktest::writeShaderPack(dir_.file("shaders.pkp")));
-    rktest::PackSources scripts = {{"script/autoexec.a", autoexec}};
-    for (const std::string& module : qv21::preloadedModules()) {
-      const std::string source = rktest::readBytes(std::string(RK_SOURCE_DIR) + "/data/" + module + ".lua");
-      ASSERT_FALSE(source.empty()) << module;
-      scripts.push_back({module + ".a", source});  // the modules are ASCII: the same bytes in CP932
-    }
-    ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), scripts));
+    ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), rktest::gameScripts(autoexec)));
     ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
   }
 
