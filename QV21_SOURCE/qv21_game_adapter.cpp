@@ -1,11 +1,14 @@
 #include "qv21_game_adapter.h"
 
 #include "common/game_config.h"
+#include "common/game_manager.h"
 #include "ctrl/rk_controller.h"
 #include "kernel/rk_device_context.h"
+#include "qv21_game_libraries.h"
 #include "res/rk_res_save_loader.h"
 #include "res/rk_resource.h"
 #include "script/rk_script.h"
+#include "script/rk_script_cache.h"
 #include "status/score_unit.h"
 
 namespace {
@@ -37,29 +40,33 @@ QV21GameAdapter::~QV21GameAdapter() = default;
 
 const unsigned char* QV21GameAdapter::getId() { return kGameId; }
 
+// Before any file is read: the settings still hold their built-in window mode.
 void QV21GameAdapter::configure() {
-  rk::DeviceContext* context = rk::DeviceContext::getInstance();
-  if (GameConfig* config = GameConfig::getInstance()) context->setWindowed(config->data().window_mode);
-  context->setScreenSize(static_cast<int>(context->screenWidth()), static_cast<int>(context->screenHeight()));
+  GameConfig* config = GameConfig::getInstance();
+  GameConfig::applyWindowMode(config ? config->data().window_mode : GameConfig::ConfigData{}.window_mode);
 }
 
 void QV21GameAdapter::boot() {
   rk::res::RkResSaveLoader* saveLoader = rk::res::RkResSaveLoader::getInstance();
   saveLoader->prepareSaveFolder(rk::DeviceContext::getInstance()->getWindowHandle());
   // A boot that fails is not followed by shutdown: the packs must not outlive
-  // the resource manager, so they go at once.
+  // the resource manager, so they go at once, and the game manager with them.
   try {
-    // Game manager: with the game core.
-    // The seven game libraries: with the game core.
+    GameManager::createInstance();
+    // Before any pack: the scripts in the packs may call every game function
+    // from their first line.
+    qv21::registerGameLibraries();
     packs_->script = loadPack("script.pkp", true);
     packs_->textures = loadPack("textures.pkp", false);
     rk::controller::ControllerManager::getInstance()->setPlayerNum(1);
     // The three game fonts: with the fonts.
-    // The twelve preloaded script modules: with the game core.
+    if (rk::script::ScriptCache* cache = rk::script::ScriptCache::getInstance())
+      for (const std::string& module : qv21::preloadedModules()) cache->add(module.c_str());
     saveLoader->loadAll();
     saveLoader->reflectAll();
   } catch (...) {
     releasePacks();
+    if (GameManager::getInstance()) GameManager::destroyInstance();
     throw;
   }
 }
@@ -73,7 +80,8 @@ void QV21GameAdapter::shutdown() {
     throw;
   }
   status::ScoreUnit::destroyInstance();
-  // The game fonts and the game manager: with the game core.
+  // The game fonts: with the fonts.
+  GameManager::destroyInstance();
   releasePacks();
 }
 

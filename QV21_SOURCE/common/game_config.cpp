@@ -92,16 +92,23 @@ GameConfig::GameConfig() : data_(std::make_unique<ConfigData>()) {}
 
 GameConfig::~GameConfig() = default;
 
-void GameConfig::load(const char* savePath) {
+bool GameConfig::load(const char* savePath) {
   host::ui::Window* owner = rk::DeviceContext::getInstance()->getWindowHandle();
   ConfigRecord& record = configRecord();
   resetConfigRecord(record);
-  if (std::FILE* file = host::fs::open(filePath(savePath), "r")) {
+  if (std::FILE* file = savePath ? host::fs::open(filePath(savePath), "r") : nullptr) {
     const std::string text = readText(file);
     std::fclose(file);
     parseConfigText(text, record, owner);
   }
   apply(false);
+  return true;
+}
+
+void GameConfig::applyWindowMode(bool windowMode) {
+  rk::DeviceContext* context = rk::DeviceContext::getInstance();
+  context->setWindowed(kForceWindowed || windowMode);
+  context->setScreenSize(static_cast<int>(context->screenWidth()), static_cast<int>(context->screenHeight()));
 }
 
 void GameConfig::reflect(host::ui::Window*) {
@@ -141,9 +148,7 @@ void GameConfig::apply(bool toSystem) {
   d.font_name.assign(r.font_name, strnlen(r.font_name, sizeof r.font_name));
   if (!toSystem) return;
 
-  rk::DeviceContext* context = rk::DeviceContext::getInstance();
-  context->setWindowed(kForceWindowed || r.window_mode != 0);
-  context->setScreenSize(static_cast<int>(context->screenWidth()), static_cast<int>(context->screenHeight()));
+  applyWindowMode(r.window_mode != 0);
 
   // The file's key assignments reach the scripts through the settings object;
   // the controllers get the framework's default map.
@@ -229,4 +234,4 @@ bool GameConfig::writeFile(const std::string& folder) {
   return false;
 }
 
-void GameConfig::save(const char* savePath) { writeFile(savePath ? savePath : ""); }
+bool GameConfig::save(const char* savePath) { return savePath && writeFile(savePath); }

@@ -39,9 +39,16 @@ class GameConfig : public rk::res::IResLoder, public rk::res::IResSaver, public 
   GameConfig(const GameConfig&) = delete;
   GameConfig& operator=(const GameConfig&) = delete;
 
-  void load(const char* savePath) override;
-  void save(const char* savePath) override;
+  // A null folder (no save folder) reads no file: the defaults apply.
+  bool load(const char* savePath) override;
+  // writeFile's result; false without a folder.
+  bool save(const char* savePath) override;
   void reflect(host::ui::Window* window) override;
+
+  // The one place the window mode is decided, for the first window and for
+  // the settings read from the file alike: windowed when forced, otherwise
+  // `windowMode`; the window takes it at the context's current client size.
+  static void applyWindowMode(bool windowMode);
 
   // save's result: false when the file could not be written (after the box).
   bool writeFile(const std::string& folder);

@@ -60,14 +60,13 @@ void ScoreUnit::setDefaultTable() {
 // The file is read and checked here, on the main thread, rather than queued to
 // the file manager: a container it cannot inflate stops the manager for good,
 // and a damaged score file must not end the game.
-void ScoreUnit::load(const char* savePath) {
+bool ScoreUnit::load(const char* savePath) {
   std::string stored, mode;
   rk::fs::FileManager::mapAssetName(stored, mode, kFileName);
-  const std::string path = std::string(savePath ? savePath : "") + "\\" + stored;
   std::vector<std::uint8_t> bytes;
-  if (!readWholeFile(path, bytes)) {
+  if (!savePath || !readWholeFile(std::string(savePath) + "\\" + stored, bytes)) {
     setDefaultTable();
-    return;
+    return true;
   }
   std::vector<std::uint8_t> content;
   if (!rk::fs::inflateContainer(bytes.data(), bytes.size(), content) || !readPayload(content)) {
@@ -75,6 +74,7 @@ void ScoreUnit::load(const char* savePath) {
     impl_->table.clear();
     setDefaultTable();
   }
+  return true;
 }
 
 bool ScoreUnit::readPayload(const std::vector<std::uint8_t>& payload) {
@@ -103,11 +103,12 @@ std::vector<std::uint8_t> ScoreUnit::payload() const {
   return out;
 }
 
-void ScoreUnit::save(const char* savePath) {
+bool ScoreUnit::save(const char* savePath) {
   const std::vector<std::uint8_t> records = payload();
-  if (records.empty()) return;
-  const std::string name = std::string(savePath ? savePath : "") + "\\" + kFileName;
-  rk::fs::FileManager::compressFile(name.c_str(), records.data(), static_cast<std::uint32_t>(records.size()));
+  if (records.empty()) return true;  // nothing to keep
+  if (!savePath) return false;
+  const std::string name = std::string(savePath) + "\\" + kFileName;
+  return rk::fs::FileManager::compressFile(name.c_str(), records.data(), static_cast<std::uint32_t>(records.size()));
 }
 
 const ScoreUnit::ScoreData& ScoreUnit::getScoreData(unsigned rank) const {

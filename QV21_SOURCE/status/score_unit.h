@@ -33,8 +33,10 @@ class ScoreUnit : public rk::res::IResLoder, public rk::res::IResSaver {
   ScoreUnit(const ScoreUnit&) = delete;
   ScoreUnit& operator=(const ScoreUnit&) = delete;
 
-  void load(const char* savePath) override;
-  void save(const char* savePath) override;
+  // A null folder (no save folder) gives the default table.
+  bool load(const char* savePath) override;
+  // False when the file could not be written (the compressor shows why).
+  bool save(const char* savePath) override;
 
   // Rank 1 is the highest; ranks below 1 count as 1, above 10 as 10.
   const ScoreData& getScoreData(unsigned rank) const;

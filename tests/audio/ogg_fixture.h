@@ -1,7 +1,7 @@
-// Ogg Vorbis files made on the spot with libvorbisenc: a signal given per
+// Ogg Vorbis files made on the spot by the tools' encoder: a signal given per
 // channel and frame, and free comments (the loop points among them).
 #pragma once
-#include <vorbis/vorbisenc.h>
+#include "lib/ogg_encoder.h"
 
 #include <cmath>
 #include <cstdint>
@@ -26,64 +26,17 @@ inline float toneAt(long frame, long rate, float amplitude = 0.5f) {
 }
 
 inline std::string makeOgg(const OggRecipe& recipe) {
-  std::string out;
-  vorbis_info info;
-  vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, recipe.channels, recipe.rate, 0.3f) != 0) {
-    vorbis_info_clear(&info);
-    return out;
-  }
-  vorbis_comment comment;
-  vorbis_comment_init(&comment);
-  for (const std::string& text : recipe.comments) vorbis_comment_add(&comment, text.c_str());
-  vorbis_dsp_state dsp;
-  vorbis_block block;
-  vorbis_analysis_init(&dsp, &info);
-  vorbis_block_init(&dsp, &block);
-  ogg_stream_state stream;
-  ogg_stream_init(&stream, recipe.serial);
-  ogg_page page;
-  ogg_packet packet;
-  auto writePage = [&] {
-    out.append(reinterpret_cast<const char*>(page.header), static_cast<std::size_t>(page.header_len));
-    out.append(reinterpret_cast<const char*>(page.body), static_cast<std::size_t>(page.body_len));
-  };
-
-  ogg_packet headers[3];
-  vorbis_analysis_headerout(&dsp, &comment, &headers[0], &headers[1], &headers[2]);
-  for (ogg_packet& header : headers) ogg_stream_packetin(&stream, &header);
-  while (ogg_stream_flush(&stream, &page)) writePage();
-
-  auto drain = [&] {
-    while (vorbis_analysis_blockout(&dsp, &block) == 1) {
-      vorbis_analysis(&block, nullptr);
-      vorbis_bitrate_addblock(&block);
-      while (vorbis_bitrate_flushpacket(&dsp, &packet)) {
-        ogg_stream_packetin(&stream, &packet);
-        while (ogg_stream_pageout(&stream, &page)) writePage();
-      }
-    }
-  };
-  const long chunk = 1024;
-  for (long done = 0; done < recipe.frames; done += chunk) {
-    const long n = std::min(chunk, recipe.frames - done);
-    float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
-    for (int c = 0; c < recipe.channels; ++c)
-      for (long i = 0; i < n; ++i)
-        buffer[c][i] = recipe.signal ? recipe.signal(c, done + i) : toneAt(done + i, recipe.rate);
-    vorbis_analysis_wrote(&dsp, static_cast<int>(n));
-    drain();
-  }
-  vorbis_analysis_wrote(&dsp, 0);
-  drain();
-  while (ogg_stream_flush(&stream, &page)) writePage();
-
-  ogg_stream_clear(&stream);
-  vorbis_block_clear(&block);
-  vorbis_dsp_clear(&dsp);
-  vorbis_comment_clear(&comment);
-  vorbis_info_clear(&info);
-  return out;
+  rktools::OggSpec spec;
+  spec.channels = recipe.channels;
+  spec.rate = recipe.rate;
+  spec.frames = recipe.frames;
+  spec.comments = recipe.comments;
+  spec.serial = recipe.serial;
+  if (recipe.signal)
+    spec.signal = recipe.signal;
+  else
+    spec.signal = [rate = recipe.rate](int, long frame) { return toneAt(frame, rate); };
+  return rktools::encodeOgg(spec);
 }
 
 inline std::vector<std::uint8_t> bytesOf(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }

@@ -19,6 +19,7 @@
 #include "fs/rk_compressed_container.h"
 #include "host/audio.h"
 #include "host/ui.h"
+#include "lib/sound_group_writer.h"
 #include "res/rk_resource.h"
 #include "support/error_log_capture.h"
 #include "support/temp_dir.h"
@@ -101,20 +102,7 @@ inline void writeFileAt(const std::string& path, const std::string& bytes) {
 
 // The content of a group file: table offset, count, the offset table, then the
 // NUL-terminated names.
-inline std::string groupContent(const std::vector<std::string>& names) {
-  std::string out(8 + 4 * names.size(), '\0');
-  auto put = [&](std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<char>(v >> (8 * i));
-  };
-  put(0, 8);
-  put(4, static_cast<std::uint32_t>(names.size()));
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    put(8 + 4 * i, static_cast<std::uint32_t>(out.size()));
-    out += names[i];
-    out += '\0';
-  }
-  return out;
-}
+inline std::string groupContent(const std::vector<std::string>& names) { return rktools::soundGroupContent(names); }
 
 // Stored as the compressed container.
 inline std::string container(const std::string& content) {

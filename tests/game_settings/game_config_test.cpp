@@ -189,6 +189,32 @@ TEST_F(GameConfigFile, AFileThatCannotBeWrittenShowsTheBoxAndKeepsTheOldOne) {
   EXPECT_EQ(boxes_.boxes[0].caption, "エラー");
   EXPECT_EQ(boxes_.boxes[0].type, host::ui::MB_OK | host::ui::MB_ICONERROR);
   EXPECT_EQ(written(dir_.path()), "old");
+  // The saver reports the failure to the save loader as well.
+  boxes_.boxes.clear();
+  EXPECT_FALSE(config->save(dir_.path().c_str()));
+  EXPECT_EQ(boxes_.boxes.size(), 1u);
+}
+
+// No save folder: the built-in settings, and a save that fails quietly (the
+// save loader has logged the missing folder once).
+TEST_F(GameConfigFile, WithoutASaveFolderTheDefaultsApplyAndNothingIsShown) {
+  GameConfig* config = loadFrom(dir_.path());
+  config->data().total_volume = 0.25f;
+  EXPECT_TRUE(config->load(nullptr));
+  EXPECT_EQ(config->data().total_volume, 1.0f);
+  EXPECT_FALSE(config->save(nullptr));
+  EXPECT_TRUE(boxes_.boxes.empty());
+  EXPECT_TRUE(log_.empty()) << log_.text();
+}
+
+// The first window and the settings file decide the window mode through the
+// same call.
+TEST_F(GameConfigFile, WindowModeIsAppliedByOneCall) {
+  rk::DeviceContext* context = rk::DeviceContext::getInstance();
+  GameConfig::applyWindowMode(false);
+  EXPECT_FALSE(context->isWindowed());
+  GameConfig::applyWindowMode(true);
+  EXPECT_TRUE(context->isWindowed());
 }
 
 TEST_F(GameConfigFile, ReflectAppliesWindowModeSizeControllersAndVolumes) {

@@ -173,13 +173,22 @@ INSTANTIATE_TEST_SUITE_P(Cases, DamagedScoreFile,
 
 TEST_F(ScoreFile, AFailedSaveKeepsTheOldFile) {
   auto unit = loaded();
-  unit->save(dir_.path().c_str());
+  EXPECT_TRUE(unit->save(dir_.path().c_str()));
   const Bytes before = fileBytes(scorePath());
   std::filesystem::create_directory(scorePath() + ".tmp");  // the temporary cannot be made
   unit->insertRankIn(99999, "NEW");
-  unit->save(dir_.path().c_str());
+  EXPECT_FALSE(unit->save(dir_.path().c_str()));
   EXPECT_EQ(fileBytes(scorePath()), before);
   EXPECT_EQ(boxes_.boxes.size(), 1u);  // the compressor's own box
+}
+
+TEST_F(ScoreFile, WithoutASaveFolderTheDefaultTableIsUsedAndNothingIsWritten) {
+  ScoreUnit unit;
+  EXPECT_TRUE(unit.load(nullptr));
+  EXPECT_EQ(unit.count(), 10u);
+  EXPECT_EQ(unit.getScoreData(1).score, 40000u);
+  EXPECT_FALSE(unit.save(nullptr));
+  EXPECT_TRUE(boxes_.boxes.empty());
 }
 
 TEST_F(ScoreFile, AnEmptyTableWritesNothing) {

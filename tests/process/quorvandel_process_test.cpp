@@ -16,6 +16,7 @@
 
 #include "host/ui.h"
 #include "qv21_resource.h"
+#include "support/game_scripts.h"
 #include "support/script_pack.h"
 #include "support/shader_pack.h"
 #include "support/temp_dir.h"
@@ -73,10 +74,11 @@ class GameProcess : public ::testing::Test {
   // The save folder the game makes when it boots.
   fsys::path saveFolder() const { return fsys::path(dataHome()) / fsys::u8path(u8"装甲機兵クォルヴァンデル体験版"); }
   // The device's shader pack and the two packs the game's boot loads: the
-  // scripts and (empty) textures.
+  // scripts (the test's autoexec beside the game's preloaded modules from the
+  // data sources) and (empty) textures.
   void writeDataFolder(const std::string& autoexec) {
     ASSERT_TRUE(rktest::writeShaderPack(dir_.file("shaders.pkp")));
-    ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), {{"script/autoexec.a", autoexec}}));
+    ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), rktest::gameScripts(autoexec)));
     ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
   }
 
@@ -154,6 +156,50 @@ TEST_F(GameProcess, AutoexecEndsTheGameAfterItsFramesWhileASecondCopyExitsAtOnce
   EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
   EXPECT_EQ(rktest::readBytes(dir_.file("frames.txt")), "30");
   EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"));
+}
+
+// Every script sees the game libraries' functions and the preloaded modules'
+// globals from its first line.
+TEST_F(GameProcess, ScriptsStartWithTheGameLibrariesAndThePreloadedModules) {
+  writeDataFolder(R"(
+local expected = {
+  "createActorBody", "createGameStatusShiledGauge", "createGameConfig", "getGameManager",
+  "getCameraNoBackground", "getCameraNoMap", "getCameraNoActor", "getCameraNoActorEffect", "getCameraNoEffect",
+  "getCameraNoDebMap", "getCameraNoStatusDispolay", "getCameraNoMenuUnder", "getCameraNoWeaponModelSelect",
+  "getCameraNoContinue", "getCameraNoWeaponSelect", "getCameraNoWeaponSelectDEMO",
+  "getCameraNoWeaponSelectPowerParam", "getCameraNoWarning", "getCameraNoMapEffect", "getCameraNoRanking",
+  "getCameraNoLogo", "getCameraNoGameOver", "getCameraNoWipeEffect", "getCameraNoTopEffect",
+  "getCameraNoGameWipe", "getCameraNoStageName", "calcHpFromDamageReloadTime", "getScoreRanking", "getNowRank",
+  "insertRankIn",
+}
+function main()
+  local missing = {}
+  for _, name in ipairs(expected) do
+    if type(_G[name]) ~= "function" then missing[#missing + 1] = name end
+  end
+  for _, name in ipairs({"clamp", "waitFrames", "dprint", "nextStage", "cameraBit", "degToRad"}) do
+    if type(_G[name]) ~= "function" then missing[#missing + 1] = name end
+  end
+  if CAMERA.ACTOR ~= 2 or CAMERA.STATUS ~= 6 or TASK_PRIORITY.PHYSICS ~= 7 or ACTOR_KIND.ENEMY ~= 2 then
+    missing[#missing + 1] = "module constants"
+  end
+  local enemy = EnemyBase.new(createActorBody(1, 0), 3, 0.5)
+  if not enemy:hit(1) or enemy:hit(1) or enemy.body:getHp() ~= 2 then missing[#missing + 1] = "EnemyBase" end
+  local name, score = getScoreRanking(1)
+  if score ~= 40000 or getNowRank(40001) ~= 1 then missing[#missing + 1] = "high scores" end
+  local file = io.open("libs.txt", "w")
+  file:write(#missing == 0 and "ok" or table.concat(missing, " "))
+  file:close()
+  exitGame()
+  coroutine.yield()
+end
+entryCoRoutine("main")
+)");
+  start();
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  EXPECT_EQ(rktest::readBytes(dir_.file("libs.txt")), "ok");
+  EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
+      << rktest::readBytes((saveFolder() / "error_log.txt").string());
 }
 
 TEST_F(GameProcess, MissingScriptPackEndsTheGameWithAnErrorInTheLog) {

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/game_scripts.h"
 #include "support/script_pack.h"
 #include "support/shader_pack.h"
 #include "support/temp_dir.h"
@@ -42,7 +43,7 @@ TEST(GlSmoke, TheGameDrawsItsFramesWithOpenGlAndExitsCleanly) {
   ASSERT_TRUE(fsys::exists(executable)) << executable;
   rktest::TempDir dir;
   ASSERT_TRUE(rktest::writeShaderPack(dir.file("shaders.pkp")));
-  ASSERT_TRUE(rktest::writePack(dir.file("script.pkp"), {{"script/autoexec.a", kAutoexec}}));
+  ASSERT_TRUE(rktest::writePack(dir.file("script.pkp"), rktest::gameScripts(kAutoexec)));
   ASSERT_TRUE(rktest::writePack(dir.file("textures.pkp"), {}));
   fsys::create_directories(dir.file("run"));
   fsys::create_directories(dir.file("home"));

@@ -1,6 +1,6 @@
 // Rig for buffers, textures and immediate drawing: the renderer rig with a
 // built scene, the task manager and the texture manager, helpers that record
-// one overlay list and show it, and a small DDS writer for texture files.
+// one overlay list and show it, and texture files from the tools' DDS writer.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 
 #include "gfx/rk_texture.h"
 #include "gfx/rk_texture_manager.h"
+#include "lib/dds_writer.h"
 #include "renderer/renderer_rig.h"
 #include "task/rk_task.h"
 
@@ -22,22 +23,9 @@ using namespace rendertest;
 
 // A 4x4 RGBA8 texture file (no mips) whose pixels count up from `seed`.
 inline std::vector<std::uint8_t> makeDds(std::uint8_t seed = 0) {
-  std::vector<std::uint32_t> w(32, 0);
-  w[0] = 0x20534444;  // "DDS "
-  w[1] = 124;
-  w[2] = 0x1007;
-  w[3] = 4;  // height
-  w[4] = 4;  // width
-  w[7] = 1;
-  w[19] = 32;
-  w[20] = 0x41;  // RGB with alpha
-  w[22] = 32;
-  w[23] = 0xff, w[24] = 0xff00, w[25] = 0xff0000, w[26] = 0xff000000;
-  w[27] = 0x1000;
-  std::vector<std::uint8_t> out(128 + 64);
-  std::memcpy(out.data(), w.data(), 128);
-  for (int i = 0; i < 64; ++i) out[128 + i] = static_cast<std::uint8_t>(seed + i);
-  return out;
+  rktools::Image image(4, 4);
+  for (int i = 0; i < 64; ++i) image.rgba[i] = static_cast<std::uint8_t>(seed + i);
+  return rktools::ddsRgba8(image);
 }
 
 inline void writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {

@@ -82,8 +82,9 @@ class FileManager {
   // whether the stored file is a compressed container. No file access.
   static bool mapAssetName(std::string& stored, std::string& mode, const std::string& requested);
   // Stores the data as a compressed container under the stored name of `name`,
-  // through a temporary file renamed into place.
-  static void compressFile(const char* name, const void* data, std::uint32_t size);
+  // through a temporary file renamed into place. False (after its message
+  // box) when nothing could be written.
+  static bool compressFile(const char* name, const void* data, std::uint32_t size);
 
   static constexpr std::uint32_t kTransferBufferSize = 1u << 20;
 

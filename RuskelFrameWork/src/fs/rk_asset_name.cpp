@@ -53,7 +53,7 @@ bool FileManager::mapAssetName(std::string& stored, std::string& mode, const std
   return false;
 }
 
-void FileManager::compressFile(const char* name, const void* data, std::uint32_t size) {
+bool FileManager::compressFile(const char* name, const void* data, std::uint32_t size) {
   const std::string requested = name ? name : "";
   std::string stored, mode;
   mapAssetName(stored, mode, requested);
@@ -65,12 +65,13 @@ void FileManager::compressFile(const char* name, const void* data, std::uint32_t
     if (result == Z_BUF_ERROR) text += "原因：「出力バッファ不足」\b";
     if (result == Z_MEM_ERROR) text += "原因：「メモリ不足」\b";
     host::ui::messageBox(nullptr, text, "圧縮に失敗", host::ui::MB_OK);
-    return;
+    return false;
   }
 
   // Saved through a temporary file, so a failed write keeps the previous scores.
-  if (!saveFileReplacing(stored, container.data(), container.size()))
-    host::ui::messageBox(nullptr, "「" + requested + "」の作成に失敗しました。", "圧縮に失敗", host::ui::MB_OK);
+  if (saveFileReplacing(stored, container.data(), container.size())) return true;
+  host::ui::messageBox(nullptr, "「" + requested + "」の作成に失敗しました。", "圧縮に失敗", host::ui::MB_OK);
+  return false;
 }
 
 }  // namespace rk::fs

@@ -1,6 +1,7 @@
 #include "res/rk_res_save_loader.h"
 
 #include "host/fs.h"
+#include "kernel/rk_error_log.h"
 #include "kernel/rk_instance_table.h"
 
 namespace rk::res {
@@ -21,26 +22,34 @@ void RkResSaveLoader::destroyInstance() { singletonDestroy<RkResSaveLoader>(Inst
 
 void RkResSaveLoader::prepareSaveFolder(host::ui::Window* window) {
   window_ = window;
-  std::string appData = host::fs::appDataFolder();
+  save_path_.clear();
+  const std::string appData = host::fs::appDataFolder();
   if (appData.empty()) {
-    save_path_.clear();
+    debug::writeErrorLog("src/res/rk_res_save_loader", 31, "rk::res::RkResSaveLoader::prepareSaveFolder");
     return;
   }
-  save_path_ = folder_name_.empty() ? appData : appData + "\\" + folder_name_;
+  const std::string path = folder_name_.empty() ? appData : appData + "\\" + folder_name_;
   // On a fresh system the application-data folder itself may be missing too.
-  if (!host::fs::isDirectory(save_path_)) host::fs::makeDirectories(save_path_);
+  if (!host::fs::isDirectory(path) && !host::fs::makeDirectories(path)) {
+    debug::writeErrorLog("src/res/rk_res_save_loader", 37, "rk::res::RkResSaveLoader::prepareSaveFolder");
+    return;
+  }
+  save_path_ = path;
 }
 
 void RkResSaveLoader::loadAll() {
-  for (IResLoder* target : loaders_) target->load(save_path_.c_str());
+  for (IResLoder* target : loaders_) target->load(hasSaveFolder() ? save_path_.c_str() : nullptr);
 }
 
 void RkResSaveLoader::reflectAll() {
   for (IResReflect* target : reflectors_) target->reflect(window_);
 }
 
-void RkResSaveLoader::saveAll() {
-  for (IResSaver* target : savers_) target->save(save_path_.c_str());
+bool RkResSaveLoader::saveAll() {
+  if (!hasSaveFolder()) return false;  // reported once, when the folder was sought
+  bool saved = true;
+  for (IResSaver* target : savers_) saved = target->save(save_path_.c_str()) && saved;
+  return saved;
 }
 
 }  // namespace rk::res
