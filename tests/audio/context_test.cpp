@@ -175,6 +175,7 @@ TEST(AudioContext, EveryLockedCallWaitsWhileTheLockIsHeld) {
     EXPECT_TRUE(done);
   }
   EXPECT_EQ(audio->listenerMatrix().m[0][0], 2.0f);
+  audio->setListenerMatrix(rk::math::matrixIdentity());  // the context outlives this test
 }
 
 TEST(AudioContext, LoadRequestPostedBeforeTheThreadRunsIsDropped) {
