@@ -209,7 +209,9 @@ TEST_F(EffectSystem, EachUnitDrawsInItsOwnCamerasListAfterTheModels) {
   for (const host::gpu::TraceEntry& e : trace()->entries) {
     if (e.list != "command_list_[1]") continue;
     if (host::gpu::kindOf(e.command) == host::gpu::CommandKind::ClearDepthStencil) ++clears;
-    if (e.draw >= 0) EXPECT_EQ(clears, 2);
+    if (e.draw >= 0) {
+      EXPECT_EQ(clears, 2);
+    }
   }
   // The camera's view and projection, multiplied into b1.
   const rk::gfx::Camera* camera = rk::gfx::CameraManager::getInstance()->getCamera(1);

@@ -44,15 +44,15 @@ bool sameEmitter(const EmitterDesc& a, const EmitterDesc& b) {
 }
 
 TEST(EffectFile, WhatIsWrittenReadsBackExactly) {
-  const EffectDesc original = twoEmitters();
-  const std::vector<std::uint8_t> bytes = writeEffect(original);
+  const EffectDesc written = twoEmitters();
+  const std::vector<std::uint8_t> bytes = writeEffect(written);
   ASSERT_EQ(bytes.size(), kHeaderSize + 2 * kEmitterSize);
   EffectDesc read;
   std::string error;
   ASSERT_TRUE(readEffect(bytes.data(), bytes.size(), &read, &error)) << error;
   ASSERT_EQ(read.emitters.size(), 2u);
-  EXPECT_TRUE(sameEmitter(read.emitters[0], original.emitters[0]));
-  EXPECT_TRUE(sameEmitter(read.emitters[1], original.emitters[1]));
+  EXPECT_TRUE(sameEmitter(read.emitters[0], written.emitters[0]));
+  EXPECT_TRUE(sameEmitter(read.emitters[1], written.emitters[1]));
 }
 
 TEST(EffectFile, EveryCutAndEveryFlippedByteIsRefused) {
