@@ -163,7 +163,7 @@ TEST_F(GameProcess, AutoexecEndsTheGameAfterItsFramesWhileASecondCopyExitsAtOnce
 TEST_F(GameProcess, ScriptsStartWithTheGameLibrariesAndThePreloadedModules) {
   writeDataFolder(R"(
 local expected = {
-  "createActorBody", "createGameStatusShiledGauge", "createGameConfig", "getGameManager",
+  "createActorBody", "createGameStatusUnit", "createGameStatusShiledGauge", "createGameConfig", "getGameManager",
   "getCameraNoBackground", "getCameraNoMap", "getCameraNoActor", "getCameraNoActorEffect", "getCameraNoEffect",
   "getCameraNoDebMap", "getCameraNoStatusDispolay", "getCameraNoMenuUnder", "getCameraNoWeaponModelSelect",
   "getCameraNoContinue", "getCameraNoWeaponSelect", "getCameraNoWeaponSelectDEMO",
