@@ -82,11 +82,13 @@ class GameProcess : public ::testing::Test {
     ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
   }
 
-  // Starts a copy of the game in the data folder; the first one started is pid_.
-  pid_t start() {
+  // Starts a copy of the game in the data folder (the test's own unless one is
+  // given); the first one started is pid_.
+  pid_t start(const std::string& dataFolder = "") {
+    const std::string folder = dataFolder.empty() ? dir_.path() : dataFolder;
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(dir_.path().c_str()) != 0) _exit(90);
+      if (chdir(folder.c_str()) != 0) _exit(90);
       std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
                                       "XDG_RUNTIME_DIR=" + runtime(), "XDG_DATA_HOME=" + dataHome(),
                                       "HOME=" + dir_.path()};
@@ -198,6 +200,19 @@ entryCoRoutine("main")
   start();
   EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
   EXPECT_EQ(rktest::readBytes(dir_.file("libs.txt")), "ok");
+  EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
+      << rktest::readBytes((saveFolder() / "error_log.txt").string());
+}
+
+// The data folder the build makes: its autoexec loads the sound group and
+// starts the music, and the game runs until it is closed.
+TEST_F(GameProcess, TheBuiltDataFolderBootsAndRunsUntilClosed) {
+  start(std::string(RK_BINARY_DIR) + "/data");
+  ASSERT_TRUE(waitFor(saveFolder(), std::chrono::seconds(20)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_EQ(waitForExit(std::chrono::seconds(0)), -1) << "still running";
+  ASSERT_EQ(kill(pid_, SIGTERM), 0);
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
   EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
       << rktest::readBytes((saveFolder() / "error_log.txt").string());
 }
