@@ -26,17 +26,17 @@ inline float toneAt(long frame, long rate, float amplitude = 0.5f) {
 }
 
 inline std::string makeOgg(const OggRecipe& recipe) {
-  rktools::OggSpec spec;
-  spec.channels = recipe.channels;
-  spec.rate = recipe.rate;
-  spec.frames = recipe.frames;
-  spec.comments = recipe.comments;
-  spec.serial = recipe.serial;
+  rktools::OggInput input;
+  input.channels = recipe.channels;
+  input.rate = recipe.rate;
+  input.frames = recipe.frames;
+  input.comments = recipe.comments;
+  input.serial = recipe.serial;
   if (recipe.signal)
-    spec.signal = recipe.signal;
+    input.signal = recipe.signal;
   else
-    spec.signal = [rate = recipe.rate](int, long frame) { return toneAt(frame, rate); };
-  return rktools::encodeOgg(spec);
+    input.signal = [rate = recipe.rate](int, long frame) { return toneAt(frame, rate); };
+  return rktools::encodeOgg(input);
 }
 
 inline std::vector<std::uint8_t> bytesOf(const std::string& s) { return std::vector<std::uint8_t>(s.begin(), s.end()); }

@@ -76,11 +76,11 @@ bool isBlank(const std::string& code) {
 // Every page of the list: the characters the layout places are drawn in their
 // cells, and nothing is drawn where no character stands.
 TEST(GeneratedTextures, GlyphPagesHoldTheirCharactersInTheirCells) {
-  std::vector<rktools::PageSpec> pages;
+  std::vector<rktools::PageSource> pages;
   std::string error;
   ASSERT_TRUE(rktools::readPageList(kPageList, pages, error)) << error;
   ASSERT_EQ(pages.size(), 28u);  // the score digits, the initial font and 26 game font pages
-  for (const rktools::PageSpec& page : pages) {
+  for (const rktools::PageSource& page : pages) {
     SCOPED_TRACE(page.name);
     const Texture texture = loadTexture(page.name);
     ASSERT_EQ(texture.image.width, page.layout.size);
@@ -127,12 +127,12 @@ TEST(GeneratedTextures, GaugeAtlasHasItsStripsFrameAndFill) {
 // The game font enters the first cell of each character, pages in order: the
 // page list gives 407 distinct characters, with "ｕ" first on page 7.
 TEST(GeneratedTextures, GameFontPagesEnter407Characters) {
-  std::vector<rktools::PageSpec> pages;
+  std::vector<rktools::PageSource> pages;
   std::string error;
   ASSERT_TRUE(rktools::readPageList(kPageList, pages, error)) << error;
   std::map<std::string, std::pair<std::string, std::uint32_t>> first;  // code -> page, x
   int gamePages = 0;
-  for (const rktools::PageSpec& page : pages) {
+  for (const rktools::PageSource& page : pages) {
     if (page.name.rfind("font", 0) != 0 && page.name.rfind("kanji", 0) != 0) continue;
     ++gamePages;
     for (const rktools::Cell& cell : rktools::layoutPage(page.characters, page.layout))

@@ -308,3 +308,56 @@ TEST(ShieldGaugeScript, ValuesClampAndTheLerpFollows) {
 }
 
 }  // namespace
+
+namespace {
+
+class StatusUnitScript : public testing::Test {
+ protected:
+  StatusUnitScript() : L(luaL_newstate()) {
+    luaL_openlibs(L);
+    lua_register(L, "createGameStatusUnit", status::lua_createGameStatusUnit);
+    lua_register(L, "createGameStatusShiledGauge", status::lua_createGameStatusShiledGauge);
+  }
+  ~StatusUnitScript() override { lua_close(L); }
+  std::string run(const char* chunk) {
+    if (luaL_dostring(L, chunk) != 0) return std::string("error: ") + lua_tostring(L, -1);
+    std::string out = lua_gettop(L) > 0 ? luaL_tolstring(L, -1, nullptr) : "";
+    lua_settop(L, 0);
+    return out;
+  }
+  rktest::ErrorLogCapture log_;
+  lua_State* L;
+};
+
+// Every script object of the unit holds one reference; the last one gone, the
+// unit is gone and a new one starts empty.
+TEST_F(StatusUnitScript, LivesWhileItsScriptObjectsDo) {
+  EXPECT_EQ(run("a = createGameStatusUnit() b = createGameStatusUnit() return b:getRef()"), "2");
+  status::StatusUnit* unit = status::StatusUnit::getInstance();
+  ASSERT_NE(unit, nullptr);
+  EXPECT_EQ(run("a = nil collectgarbage() return b:getRef()"), "1");
+  EXPECT_EQ(status::StatusUnit::getInstance(), unit);
+
+  EXPECT_EQ(run("g = createGameStatusShiledGauge() b:entryShieldGauge(g) b:setVisible(0)"), "");
+  EXPECT_NE(unit->record().shield_gauge_, nullptr);
+  EXPECT_TRUE(unit->record().visible_) << "0 is true";
+  run("b:entryStatusStringUnit({})");  // takes anything and does nothing
+  EXPECT_TRUE(log_.empty()) << log_.text();
+
+  run("b = nil collectgarbage()");
+  EXPECT_EQ(status::StatusUnit::getInstance(), nullptr);
+  EXPECT_EQ(log_.entries("status::StatusUnit::getInstance"), 1u);
+  EXPECT_EQ(run("c = createGameStatusUnit() return c:getRef()"), "1");
+  ASSERT_NE(status::StatusUnit::getInstance(), nullptr);
+  EXPECT_EQ(status::StatusUnit::getInstance()->record().shield_gauge_, nullptr) << "a fresh unit";
+  EXPECT_FALSE(status::StatusUnit::getInstance()->record().visible_);
+}
+
+TEST_F(StatusUnitScript, MethodsGivenSomethingElseReportAndDoNothing) {
+  run("u = createGameStatusUnit() u:entryShieldGauge(u) u.setVisible({}, true)");
+  EXPECT_EQ(status::StatusUnit::getInstance()->record().shield_gauge_, nullptr);
+  EXPECT_FALSE(status::StatusUnit::getInstance()->record().visible_);
+  EXPECT_EQ(log_.entries("status::StatusUnit::lua_setVisible"), 1u);
+}
+
+}  // namespace

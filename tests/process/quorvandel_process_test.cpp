@@ -3,6 +3,7 @@
 // starts and ends cleanly, its autoexec ends it through exitGame after the
 // right number of frames, and a second copy exits at once with -1.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -82,14 +83,21 @@ class GameProcess : public ::testing::Test {
     ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
   }
 
-  // Starts a copy of the game in the data folder; the first one started is pid_.
-  pid_t start() {
+  // Starts a copy of the game in the data folder (the test's own unless one is
+  // given); the first one started is pid_.
+  pid_t start(const std::string& dataFolder = "") {
+    const std::string folder = dataFolder.empty() ? dir_.path() : dataFolder;
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(dir_.path().c_str()) != 0) _exit(90);
+      if (chdir(folder.c_str()) != 0) _exit(90);
+      // Message boxes of a headless run go to standard error.
+      const int err = open(dir_.file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+      if (err >= 0) dup2(err, 2);
+      const std::string home = home_.empty() ? dir_.path() : home_;
+      const std::string dataHome = home_.empty() ? this->dataHome() : home_;
       std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
-                                      "XDG_RUNTIME_DIR=" + runtime(), "XDG_DATA_HOME=" + dataHome(),
-                                      "HOME=" + dir_.path()};
+                                      "XDG_RUNTIME_DIR=" + runtime(), "XDG_DATA_HOME=" + dataHome,
+                                      "HOME=" + home};
       std::vector<char*> envp;
       for (std::string& e : env) envp.push_back(e.data());
       envp.push_back(nullptr);
@@ -123,6 +131,7 @@ class GameProcess : public ::testing::Test {
   }
 
   rktest::TempDir dir_;
+  std::string home_;  // when set: the home and data folder of the game's environment
   pid_t pid_ = -1;
   std::vector<pid_t> pids_;  // started and not yet reaped
 };
@@ -163,7 +172,7 @@ TEST_F(GameProcess, AutoexecEndsTheGameAfterItsFramesWhileASecondCopyExitsAtOnce
 TEST_F(GameProcess, ScriptsStartWithTheGameLibrariesAndThePreloadedModules) {
   writeDataFolder(R"(
 local expected = {
-  "createActorBody", "createGameStatusShiledGauge", "createGameConfig", "getGameManager",
+  "createActorBody", "createGameStatusUnit", "createGameStatusShiledGauge", "createGameConfig", "getGameManager",
   "getCameraNoBackground", "getCameraNoMap", "getCameraNoActor", "getCameraNoActorEffect", "getCameraNoEffect",
   "getCameraNoDebMap", "getCameraNoStatusDispolay", "getCameraNoMenuUnder", "getCameraNoWeaponModelSelect",
   "getCameraNoContinue", "getCameraNoWeaponSelect", "getCameraNoWeaponSelectDEMO",
@@ -200,6 +209,39 @@ entryCoRoutine("main")
   EXPECT_EQ(rktest::readBytes(dir_.file("libs.txt")), "ok");
   EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
       << rktest::readBytes((saveFolder() / "error_log.txt").string());
+}
+
+// The data folder the build makes: its autoexec loads the sound group and
+// starts the music, and the game runs until it is closed.
+TEST_F(GameProcess, TheBuiltDataFolderBootsAndRunsUntilClosed) {
+  start(std::string(RK_BINARY_DIR) + "/data");
+  ASSERT_TRUE(waitFor(saveFolder(), std::chrono::seconds(20)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_EQ(waitForExit(std::chrono::seconds(0)), -1) << "still running";
+  ASSERT_EQ(kill(pid_, SIGTERM), 0);
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
+      << rktest::readBytes((saveFolder() / "error_log.txt").string());
+}
+
+// A home folder the program cannot name in CP932 leaves it without a save
+// folder: it runs and ends normally, writes nothing at the file-system root,
+// shows no box at the end and leaves one error-log entry (in the current
+// folder, the log's own fallback).
+TEST_F(GameProcess, WithoutASaveFolderTheGameRunsAndEndsQuietly) {
+  home_ = dir_.file("Jos\xC3\xA9");  // UTF-8 "é" has no CP932 form
+  fsys::create_directories(home_);
+  const bool rootConfigBefore = fsys::exists("/config.dat");
+  start();
+  ASSERT_TRUE(waitFor(dir_.file("error_log.txt"), std::chrono::seconds(20)));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_EQ(kill(pid_, SIGTERM), 0);
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  const std::string log = rktest::readBytes(dir_.file("error_log.txt"));
+  EXPECT_EQ(rktest::countOf(log, "rk::res::RkResSaveLoader::prepareSaveFolder\r\n"), 1u) << log;
+  EXPECT_EQ(rktest::readBytes(dir_.file("stderr.txt")), "") << "no box";
+  if (!rootConfigBefore) EXPECT_FALSE(fsys::exists("/config.dat"));
+  EXPECT_FALSE(fsys::exists(dir_.file("config.dat")));
 }
 
 TEST_F(GameProcess, MissingScriptPackEndsTheGameWithAnErrorInTheLog) {

@@ -91,7 +91,7 @@ bool toCp932(const std::string& utf8, std::string& out) {
 
 }  // namespace
 
-bool readPageList(const std::string& path, std::vector<PageSpec>& pages, std::string& error) {
+bool readPageList(const std::string& path, std::vector<PageSource>& pages, std::string& error) {
   std::ifstream in(path);
   if (!in) {
     error = "cannot read " + path;
@@ -102,7 +102,7 @@ bool readPageList(const std::string& path, std::vector<PageSpec>& pages, std::st
     while (!line.empty() && (line.back() == '\r' || line.back() == ' ' || line.back() == '\t')) line.pop_back();
     if (line.empty() || line[0] == '#') continue;
     std::istringstream fields(line);
-    PageSpec page;
+    PageSource page;
     PageLayout& l = page.layout;
     fields >> page.name >> l.size >> l.rowHeight >> l.narrowWidth >> l.wideWidth >> l.glyphHeight;
     const bool numbersRead = static_cast<bool>(fields);

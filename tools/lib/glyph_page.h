@@ -24,7 +24,7 @@ struct PageLayout {
 };
 
 // One page of a page list: its texture name, layout and characters (CP932).
-struct PageSpec {
+struct PageSource {
   std::string name;
   PageLayout layout;
   std::string characters;
@@ -34,7 +34,7 @@ struct PageSpec {
 // one-byte and two-byte cell widths, em height, then the characters (the rest
 // of the line; \xNN is one raw CP932 byte). '#' lines and blank lines are
 // skipped. False, with the offending line in `error`, when a line is bad.
-bool readPageList(const std::string& path, std::vector<PageSpec>& pages, std::string& error);
+bool readPageList(const std::string& path, std::vector<PageSource>& pages, std::string& error);
 
 struct Cell {
   std::string code;  // the character's CP932 bytes

@@ -6,23 +6,23 @@
 
 namespace rktools {
 
-std::string encodeOgg(const OggSpec& spec) {
+std::string encodeOgg(const OggInput& input) {
   std::string out;
   vorbis_info info;
   vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, spec.channels, spec.rate, spec.quality) != 0) {
+  if (vorbis_encode_init_vbr(&info, input.channels, input.rate, input.quality) != 0) {
     vorbis_info_clear(&info);
     return out;
   }
   vorbis_comment comment;
   vorbis_comment_init(&comment);
-  for (const std::string& text : spec.comments) vorbis_comment_add(&comment, text.c_str());
+  for (const std::string& text : input.comments) vorbis_comment_add(&comment, text.c_str());
   vorbis_dsp_state dsp;
   vorbis_block block;
   vorbis_analysis_init(&dsp, &info);
   vorbis_block_init(&dsp, &block);
   ogg_stream_state stream;
-  ogg_stream_init(&stream, spec.serial);
+  ogg_stream_init(&stream, input.serial);
   ogg_page page;
   ogg_packet packet;
   auto writePage = [&] {
@@ -46,11 +46,11 @@ std::string encodeOgg(const OggSpec& spec) {
     }
   };
   const long chunk = 1024;
-  for (long done = 0; done < spec.frames; done += chunk) {
-    const long n = std::min(chunk, spec.frames - done);
+  for (long done = 0; done < input.frames; done += chunk) {
+    const long n = std::min(chunk, input.frames - done);
     float** buffer = vorbis_analysis_buffer(&dsp, static_cast<int>(n));
-    for (int c = 0; c < spec.channels; ++c)
-      for (long i = 0; i < n; ++i) buffer[c][i] = spec.signal ? spec.signal(c, done + i) : 0.0f;
+    for (int c = 0; c < input.channels; ++c)
+      for (long i = 0; i < n; ++i) buffer[c][i] = input.signal ? input.signal(c, done + i) : 0.0f;
     vorbis_analysis_wrote(&dsp, static_cast<int>(n));
     drain();
   }

@@ -8,7 +8,7 @@
 
 namespace rktools {
 
-struct OggSpec {
+struct OggInput {
   int channels = 1;
   long rate = 44100;
   long frames = 44100;
@@ -20,6 +20,6 @@ struct OggSpec {
 };
 
 // The whole file; empty when the encoder refuses the channel count or rate.
-std::string encodeOgg(const OggSpec& spec);
+std::string encodeOgg(const OggInput& input);
 
 }  // namespace rktools

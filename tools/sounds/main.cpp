@@ -41,15 +41,15 @@ class Noise {
   std::uint32_t state_;
 };
 
-rktools::OggSpec effect(double seconds, float startHz, float endHz, float decay, float noiseMix, std::uint32_t seed) {
-  rktools::OggSpec spec;
-  spec.channels = 1;
-  spec.rate = kRate;
-  spec.frames = static_cast<long>(seconds * kRate);
+rktools::OggInput effect(double seconds, float startHz, float endHz, float decay, float noiseMix, std::uint32_t seed) {
+  rktools::OggInput input;
+  input.channels = 1;
+  input.rate = kRate;
+  input.frames = static_cast<long>(seconds * kRate);
   auto noise = std::make_shared<Noise>(seed);
   auto phase = std::make_shared<float>(0.0f);
   const float length = static_cast<float>(seconds);
-  spec.signal = [=](int, long frame) {
+  input.signal = [=](int, long frame) {
     const float t = static_cast<float>(frame) / kRate;
     const float hz = startHz + (endHz - startHz) * (t / length);
     *phase += kTwoPi * hz / kRate;
@@ -57,23 +57,23 @@ rktools::OggSpec effect(double seconds, float startHz, float endHz, float decay,
     const float envelope = std::exp(-decay * t) * std::min(1.0f, t * 400.0f);
     return 0.8f * envelope * ((1.0f - noiseMix) * tone + noiseMix * noise->next());
   };
-  return spec;
+  return input;
 }
 
 float noteHz(int semitonesFromA4) { return 440.0f * std::pow(2.0f, semitonesFromA4 / 12.0f); }
 
-rktools::OggSpec music(double seconds, double introSeconds, double bpm) {
-  rktools::OggSpec spec;
-  spec.channels = 2;
-  spec.rate = kRate;
-  spec.frames = static_cast<long>(seconds * kRate);
+rktools::OggInput music(double seconds, double introSeconds, double bpm) {
+  rktools::OggInput input;
+  input.channels = 2;
+  input.rate = kRate;
+  input.frames = static_cast<long>(seconds * kRate);
   const long intro = static_cast<long>(introSeconds * kRate);
-  spec.comments = {"TITLE=stage loop", "LOOPSTART=" + std::to_string(intro),
-                   "LOOPLENGTH=" + std::to_string(spec.frames - intro)};
+  input.comments = {"TITLE=stage loop", "LOOPSTART=" + std::to_string(intro),
+                   "LOOPLENGTH=" + std::to_string(input.frames - intro)};
   const long step = static_cast<long>(60.0 / bpm / 2.0 * kRate);  // eighth notes
   // A minor arpeggio over two bars, then its relative major.
   const std::vector<int> arpeggio = {-12, -9, -5, 0, -5, -9, -12, -9, -16, -12, -9, -4, -9, -12, -16, -12};
-  spec.signal = [=](int channel, long frame) {
+  input.signal = [=](int channel, long frame) {
     const float t = static_cast<float>(frame) / kRate;
     if (frame < intro) {
       float chord = 0.0f;
@@ -89,7 +89,7 @@ rktools::OggSpec music(double seconds, double introSeconds, double bpm) {
     const float pan = channel == 0 ? 0.6f : 0.4f;
     return 0.35f * lead * pan + 0.15f * bass;
   };
-  return spec;
+  return input;
 }
 
 }  // namespace
@@ -119,16 +119,16 @@ int main(int argc, char** argv) {
     std::string kind, path;
     double seconds = 0;
     fields >> kind >> path >> seconds;
-    rktools::OggSpec spec;
+    rktools::OggInput input;
     if (kind == "se") {
       float startHz = 0, endHz = 0, decay = 0, noise = 0;
       fields >> startHz >> endHz >> decay >> noise;
-      spec = effect(seconds, startHz, endHz, decay, noise, seed++);
+      input = effect(seconds, startHz, endHz, decay, noise, seed++);
     } else if (kind == "music") {
       double intro = 0, bpm = 0;
       fields >> intro >> bpm;
       if (bpm <= 0 || intro >= seconds) fields.setstate(std::ios::failbit);
-      spec = music(seconds, intro, bpm);
+      input = music(seconds, intro, bpm);
     } else {
       fields.setstate(std::ios::failbit);
     }
@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "sounds: bad line: %s\n", line.c_str());
       return 1;
     }
-    const std::string bytes = rktools::encodeOgg(spec);
+    const std::string bytes = rktools::encodeOgg(input);
     if (bytes.empty() || !rktools::writeBinaryFile(out + "/" + path, std::vector<std::uint8_t>(bytes.begin(), bytes.end()))) {
       std::fprintf(stderr, "sounds: cannot make %s\n", path.c_str());
       return 1;

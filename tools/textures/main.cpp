@@ -41,21 +41,21 @@ bool writeTexture(const Options& options, const std::string& name, const rktools
 }
 
 bool makePages(const Options& options) {
-  std::vector<rktools::PageSpec> pages;
+  std::vector<rktools::PageSource> pages;
   std::string error;
   if (!rktools::readPageList(options.pages, pages, error)) {
     std::fprintf(stderr, "textures: %s\n", error.c_str());
     return false;
   }
-  for (const rktools::PageSpec& spec : pages) {
-    auto face = rktools::openFace(spec.layout.glyphHeight);
+  for (const rktools::PageSource& input : pages) {
+    auto face = rktools::openFace(input.layout.glyphHeight);
     if (!face) {
       std::fprintf(stderr, "textures: no font face can be opened\n");
       return false;
     }
-    rktools::Image page(spec.layout.size, spec.layout.size);
-    rktools::drawCells(rktools::layoutPage(spec.characters, spec.layout), *face, page);
-    if (!writeTexture(options, spec.name, page)) return false;
+    rktools::Image page(input.layout.size, input.layout.size);
+    rktools::drawCells(rktools::layoutPage(input.characters, input.layout), *face, page);
+    if (!writeTexture(options, input.name, page)) return false;
   }
   return true;
 }
