@@ -38,10 +38,16 @@ def load(folder):
     runs = {}
     for path in sorted(glob.glob(os.path.join(folder, "*.json"))):
         with open(path) as f:
-            for bench in json.load(f).get("benchmarks", []):
-                if bench.get("run_type", "iteration") != "iteration":
+            benches = json.load(f).get("benchmarks", [])
+            # The median of repeated runs where there are repetitions.
+            medians = {b["run_name"] for b in benches if b.get("aggregate_name") == "median"}
+            for bench in benches:
+                name = bench.get("run_name", bench["name"])
+                if name in medians and bench.get("aggregate_name") != "median":
                     continue
-                runs[bench["name"].split("/real_time")[0].split("/min_time")[0]] = bench
+                if bench.get("run_type") == "aggregate" and bench.get("aggregate_name") != "median":
+                    continue
+                runs[name.split("/real_time")[0].split("/manual_time")[0]] = bench
     return runs
 
 
