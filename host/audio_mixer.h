@@ -111,6 +111,8 @@ class SourceVoiceImpl final : public SourceVoice {
 
   ~SourceVoiceImpl() override = default;
   float sampleAt(const Queued& buffer, std::uint32_t frame, std::uint32_t channel) const;
+  template <std::uint32_t Channels>
+  void mixIntoStereo(float* out, std::uint32_t frames, double step);
   void popFront();
 
   std::shared_ptr<Mixer> mixer_;

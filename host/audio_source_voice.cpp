@@ -142,10 +142,53 @@ void SourceVoiceImpl::popFront() {
   if (--count_ == 0) position_ = 0.0;
 }
 
+// Mono or stereo voices into a stereo mix, the common case, with the channel
+// counts fixed so that the loops unroll; the same arithmetic as the general
+// loop below, value for value.
+template <std::uint32_t Channels>
+void SourceVoiceImpl::mixIntoStereo(float* out, std::uint32_t frames, double step) {
+  float m[2][Channels];
+  for (std::uint32_t d = 0; d < 2; ++d)
+    for (std::uint32_t c = 0; c < Channels; ++c) m[d][c] = matrix_[d * Channels + c];
+  const float volume = volume_;
+  for (std::uint32_t f = 0; f < frames && count_ > 0; ++f) {
+    const Queued& front = queue_[head_];
+    const auto index = static_cast<std::uint32_t>(position_);
+    const float frac = static_cast<float>(position_ - index);
+    const Queued* next = &front;
+    std::uint32_t nextFrame = index + 1;
+    if (nextFrame >= front.frames) {
+      next = count_ > 1 ? &queue_[(head_ + 1) % XAUDIO2_MAX_QUEUED_BUFFERS] : nullptr;
+      nextFrame = 0;
+    }
+    std::int16_t a[Channels], b[Channels];
+    std::memcpy(a, front.data + static_cast<std::size_t>(index) * Channels * 2, sizeof a);
+    if (next)
+      std::memcpy(b, next->data + static_cast<std::size_t>(nextFrame) * Channels * 2, sizeof b);
+    else
+      std::memcpy(b, a, sizeof b);
+    float in[Channels];
+    for (std::uint32_t c = 0; c < Channels; ++c) {
+      const float fa = static_cast<float>(a[c]) / 32768.0f, fb = static_cast<float>(b[c]) / 32768.0f;
+      in[c] = fa + (fb - fa) * frac;
+    }
+    float* o = out + static_cast<std::size_t>(f) * 2;
+    for (std::uint32_t d = 0; d < 2; ++d) {
+      float sum = 0.0f;
+      for (std::uint32_t c = 0; c < Channels; ++c) sum += m[d][c] * in[c];
+      o[d] += sum * volume;
+    }
+    position_ += step;
+    while (count_ > 0 && position_ >= queue_[head_].frames) popFront();
+  }
+}
+
 void SourceVoiceImpl::mixInto(float* out, std::uint32_t frames, std::uint32_t outChannels, std::uint32_t outRate) {
   if (!started_ || count_ == 0 || outRate == 0 || matrix_.size() != static_cast<std::size_t>(outChannels) * channels_)
     return;
   const double step = static_cast<double>(rate_) / outRate;
+  if (outChannels == 2 && channels_ == 2) return mixIntoStereo<2>(out, frames, step);
+  if (outChannels == 2 && channels_ == 1) return mixIntoStereo<1>(out, frames, step);
   float in[kMaxSourceChannels];
   for (std::uint32_t f = 0; f < frames && count_ > 0; ++f) {
     const Queued& front = queue_[head_];

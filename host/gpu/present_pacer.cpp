@@ -1,30 +1,31 @@
 #include "host/gpu/present_pacer.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace host::gpu {
 
-PresentPacer::Clock::duration PresentPacer::delayAfter(Clock::time_point now, std::uint32_t syncInterval) {
-  const Clock::duration period = kTick * static_cast<int>(syncInterval ? syncInterval : 1);
-  if (!started_) {
-    started_ = true;
-    next_ = now + period;
-    return Clock::duration::zero();
-  }
-  if (now + kSlack >= next_) {
-    // The present waited for the display itself, or the frame took longer
-    // than a tick: no delay; a frame more than a tick late starts the clock anew.
-    next_ = now > next_ + period ? now + period : next_ + period;
-    return Clock::duration::zero();
-  }
-  const Clock::duration delay = next_ - now;
-  next_ += period;
-  return delay;
+namespace {
+// The most lateness the pacer takes into account: a sleep that overran by
+// more was held up by something else.
+constexpr PresentPacer::Clock::duration kMostLateness = std::chrono::milliseconds(1);
+}  // namespace
+
+PresentPacer::Clock::duration PresentPacer::sleepTime(Clock::duration wait) const {
+  return std::max(wait - lateness_, Clock::duration::zero());
 }
 
-void PresentPacer::pace(std::uint32_t syncInterval) {
-  const Clock::duration delay = delayAfter(Clock::now(), syncInterval);
-  if (delay > Clock::duration::zero()) std::this_thread::sleep_for(delay);
+void PresentPacer::observe(Clock::duration asked, Clock::duration took) {
+  const Clock::duration late = std::clamp(took - asked, Clock::duration::zero(), kMostLateness);
+  lateness_ += (late - lateness_) / 8;
+}
+
+void PresentPacer::wait(Clock::duration wait) {
+  const Clock::duration asked = sleepTime(wait);
+  if (asked <= Clock::duration::zero()) return;
+  const Clock::time_point start = Clock::now();
+  std::this_thread::sleep_for(asked);
+  observe(asked, Clock::now() - start);
 }
 
 }  // namespace host::gpu

@@ -1,30 +1,31 @@
-// Paces presents that the display does not hold back. A flip-model present
-// with a sync interval waits for the display's next refresh; where our present
-// returns at once (no display, or a driver that ignores the swap interval) the
-// pacer makes it wait, sleeping, for the next tick of a 60 Hz clock instead.
-// Presents that already waited, or frames slower than a tick, are not delayed.
+// Waits that stand in for a present held back by the display. A flip-model
+// present with a sync interval returns when the display has taken the frame,
+// so the frame loop behind it finds its 1/60 s gathered. Where ours returns
+// at once (no display, or a driver that ignores the swap interval) the
+// caller sleeps out the rest of the frame's tick here instead of spinning.
+// Sleeps end a little late; the pacer learns by how much and asks for that
+// much less, so that waits end when they should on average.
 #pragma once
 #include <chrono>
-#include <cstdint>
 
 namespace host::gpu {
 
 class PresentPacer {
  public:
   using Clock = std::chrono::steady_clock;
-  static constexpr Clock::duration kTick = std::chrono::nanoseconds(16666667);
-  // A present that returns this close to its tick counts as having waited.
-  static constexpr Clock::duration kSlack = std::chrono::milliseconds(2);
 
-  // How long to wait after a present with this sync interval (1 to 4) that
-  // returned at `now`; the first present sets the clock going and waits not.
-  Clock::duration delayAfter(Clock::time_point now, std::uint32_t syncInterval);
-  // delayAfter on the real clock, then the sleep.
-  void pace(std::uint32_t syncInterval);
+  // The sleep asked of the system for a wait of `wait`: less the learned
+  // lateness, nothing for a wait that has run out.
+  Clock::duration sleepTime(Clock::duration wait) const;
+  // A sleep of `asked` that took `took`: updates the learned lateness.
+  void observe(Clock::duration asked, Clock::duration took);
+  // Sleeps for (about) `wait`.
+  void wait(Clock::duration wait);
+
+  Clock::duration lateness() const { return lateness_; }
 
  private:
-  Clock::time_point next_{};
-  bool started_ = false;
+  Clock::duration lateness_ = Clock::duration::zero();
 };
 
 }  // namespace host::gpu

@@ -79,11 +79,10 @@ HResult SwapChain::present(std::uint32_t syncInterval, std::uint32_t) {
   if (buffers_.empty()) return DXGI_ERROR_INVALID_CALL;
   backend_->present(*this, *buffers_[current_], syncInterval);
   current_ = (current_ + 1) % static_cast<std::uint32_t>(buffers_.size());
-  // The trace back end records presents for tests and shows nothing: only
-  // presents that reach a display (or stand in for one) are paced.
-  if (syncInterval > 0 && !backend_->trace()) pacer_.pace(syncInterval);
   return result;
 }
+
+bool SwapChain::isTraced() const { return backend_->trace() != nullptr; }
 
 HResult SwapChain::resizeBuffers(std::uint32_t count, std::uint32_t width, std::uint32_t height, Format format,
                                  std::uint32_t) {

@@ -1,10 +1,7 @@
 // The swap chain of the game window (IDXGISwapChain3, flip model). Its buffers
 // are render-target textures; present shows the current one, stretched to the
 // window, and moves on to the next. On a window that GL cannot draw into (SDL's
-// offscreen driver, or no video) present shows nothing but still flips. A
-// present with a sync interval that the display did not hold back waits for
-// the next 1/60 s tick (PresentPacer), as a flip-model present waits for the
-// display's refresh.
+// offscreen driver, or no video) present shows nothing but still flips.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -12,7 +9,6 @@
 
 #include "host/gpu/descs.h"
 #include "host/gpu/object.h"
-#include "host/gpu/present_pacer.h"
 #include "host/gpu/resource.h"
 #include "host/hresult.h"
 
@@ -47,6 +43,9 @@ class SwapChain : public Object {
 
   ui::Window* window() const { return window_; }
   std::uint32_t presentCount() const { return presents_; }
+  // True on the trace back end, whose presents are only recorded (tests):
+  // nothing needs to be paced to a display there.
+  bool isTraced() const;
 
  private:
   std::shared_ptr<detail::Backend> backend_;
@@ -55,7 +54,6 @@ class SwapChain : public Object {
   std::vector<Ref<Resource>> buffers_;
   std::uint32_t current_ = 0;
   std::uint32_t presents_ = 0;
-  PresentPacer pacer_;
 };
 
 // Test hook: the next presents (of any swap chain) return these results, in

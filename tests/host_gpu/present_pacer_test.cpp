@@ -1,6 +1,5 @@
-// The present pacer's schedule on a made-up clock: presents that return at
-// once wait for the next 60 Hz tick, presents that waited for the display or
-// came late are not held back.
+// The present pacer's arithmetic on made-up sleeps: it asks for less by the
+// lateness it has seen, learns that lateness and keeps outliers out of it.
 #include <gtest/gtest.h>
 
 #include "host/gpu/present_pacer.h"
@@ -10,39 +9,35 @@ namespace {
 using host::gpu::PresentPacer;
 using std::chrono::microseconds;
 using std::chrono::milliseconds;
-constexpr auto kTick = PresentPacer::kTick;
+constexpr auto kZero = PresentPacer::Clock::duration::zero();
 
-TEST(PresentPacer, PresentsThatReturnAtOnceWaitForTheNextTick) {
+double micros(PresentPacer::Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+
+TEST(PresentPacer, WaitsThatRanOutAskForNoSleep) {
   PresentPacer pacer;
-  PresentPacer::Clock::time_point now{};
-  EXPECT_EQ(pacer.delayAfter(now, 1), PresentPacer::Clock::duration::zero());
-  // Frames of 3 ms: each present waits out the rest of its tick, and the
-  // ticks stay on one grid (the wake-up's own lateness is not carried on).
-  for (int frame = 1; frame <= 5; ++frame) {
-    const auto start = PresentPacer::Clock::time_point{} + kTick * (frame - 1) + microseconds(80);
-    now = start + milliseconds(3);
-    EXPECT_EQ(pacer.delayAfter(now, 1), kTick * frame - (now - PresentPacer::Clock::time_point{})) << frame;
+  EXPECT_EQ(pacer.sleepTime(milliseconds(5)), milliseconds(5));
+  EXPECT_EQ(pacer.sleepTime(kZero), kZero);
+  EXPECT_EQ(pacer.sleepTime(-milliseconds(2)), kZero);
+}
+
+// Sleeps that all end 300 µs late: the pacer comes to ask for 300 µs less, so
+// that the waits end on time; one sleep held up for 40 ms moves it by no
+// more than the cap allows.
+TEST(PresentPacer, LearnsHowLateSleepsEnd) {
+  PresentPacer pacer;
+  for (int i = 0; i < 100; ++i) {
+    const auto asked = pacer.sleepTime(milliseconds(10));
+    pacer.observe(asked, asked + microseconds(300));
   }
-}
-
-TEST(PresentPacer, PresentsThatWaitedOrCameLateAreNotDelayed) {
-  PresentPacer pacer;
-  const PresentPacer::Clock::time_point zero{};
-  pacer.delayAfter(zero, 1);
-  // A display that holds each present until its refresh, a little early or late.
-  EXPECT_EQ(pacer.delayAfter(zero + kTick - microseconds(300), 1).count(), 0);
-  EXPECT_EQ(pacer.delayAfter(zero + kTick * 2 + microseconds(200), 1).count(), 0);
-  // A frame three ticks long, then a quick one paced from the late present.
-  const auto late = zero + kTick * 5;
-  EXPECT_EQ(pacer.delayAfter(late, 1).count(), 0);
-  EXPECT_EQ(pacer.delayAfter(late + milliseconds(1), 1), kTick - milliseconds(1));
-}
-
-TEST(PresentPacer, ASyncIntervalOfTwoWaitsTwoTicks) {
-  PresentPacer pacer;
-  const PresentPacer::Clock::time_point zero{};
-  pacer.delayAfter(zero, 2);
-  EXPECT_EQ(pacer.delayAfter(zero + milliseconds(1), 2), kTick * 2 - milliseconds(1));
+  EXPECT_NEAR(micros(pacer.lateness()), 300.0, 1.0);
+  EXPECT_NEAR(micros(pacer.sleepTime(milliseconds(10))), 9700.0, 1.0);
+  const auto before = pacer.lateness();
+  pacer.observe(milliseconds(5), milliseconds(45));
+  EXPECT_LE(pacer.lateness() - before, (milliseconds(1) - before) / 8 + microseconds(1));
+  // Sleeps that end early teach nothing below zero.
+  PresentPacer early;
+  early.observe(milliseconds(5), milliseconds(4));
+  EXPECT_EQ(early.lateness(), kZero);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <string>
 #include <limits>
 
 #include "script/rk_lua_arg.h"
@@ -56,6 +58,26 @@ TEST(ArgumentReaders, NumbersTruncateTowardZeroAndWrapAndNonNumbersReadAsZero) {
   EXPECT_FALSE(rk::script::toBoolArg(L, 5));
   EXPECT_EQ(rk::script::toTextArg(L, 2), nullptr);
   EXPECT_STREQ(rk::script::toTextArg(L, 4), "0");
+  lua_close(L);
+}
+
+// Values of the block's raw length that are no block: a string, a table
+// with that many entries and another library's userdata of that size.
+TEST(LuaObjectBlocks, OnlyOurUserdataReadsAsABlock) {
+  lua_State* L = luaL_newstate();
+  const std::size_t size = sizeof(rk::script::LuaObjectBlock);
+  lua_pushlstring(L, std::string(size, 'x').data(), size);
+  lua_createtable(L, static_cast<int>(size), 0);
+  for (std::size_t i = 1; i <= size; ++i) {
+    lua_pushinteger(L, 1);
+    lua_rawseti(L, -2, static_cast<int>(i));
+  }
+  std::memset(lua_newuserdata(L, size), 0x42, size);
+  lua_pushlightuserdata(L, L);
+  for (int index = 1; index <= 4; ++index) {
+    EXPECT_EQ(rk::script::luaObjectBlock(L, index), nullptr) << index;
+    EXPECT_EQ(rk::script::toLuaObject(L, index, rk::script::kTaskClass), nullptr) << index;
+  }
   lua_close(L);
 }
 

@@ -240,6 +240,8 @@ class DeviceContext {
   // Presents; waits for the GPU and drains the delayed releases. A lost device
   // is reported and rebuilt, or throws when it cannot be.
   void present(unsigned interval);
+  // Sleeps out the rest of the frame's tick after a present that did not wait.
+  void paceToTick(unsigned interval);
 
   // Delayed release: the object is released after the next present's GPU wait
   // (ownership passes here).

@@ -45,9 +45,9 @@ struct Int2 {
 };
 static_assert(sizeof(Int2) == 16);
 
-float vec3Dot(const Vector4& a, const Vector4& b);
+inline float vec3Dot(const Vector4& a, const Vector4& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 Vector4 vec3Cross(const Vector4& a, const Vector4& b);  // w = 0
-float vec3LengthSq(const Vector4& v);
+inline float vec3LengthSq(const Vector4& v) { return vec3Dot(v, v); }
 float vec3Length(const Vector4& v);
 // Length of x, y, z in double precision; all four components times 1/length,
 // or times 0 when the length is 0 (so (0, 0, 0, w) becomes the zero vector).

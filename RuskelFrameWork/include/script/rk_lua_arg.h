@@ -10,9 +10,19 @@
 
 namespace rk::script {
 
-float toFloatArg(lua_State* L, int index);
-int toIntArg(lua_State* L, int index);
-std::int64_t toInt64Arg(lua_State* L, int index);
+// Truncation toward zero, wrapped modulo 2^64 / 2^32; NaN gives 0.
+std::int64_t truncateToInt64(double number);
+std::int32_t truncateWrapToInt32(double number);
+
+// Inline: every binding reads its numbers through these.
+inline float toFloatArg(lua_State* L, int index) { return static_cast<float>(lua_tonumberx(L, index, nullptr)); }
+// Numbers that an int holds exactly take the short way; the rest truncate and wrap.
+inline int toIntArg(lua_State* L, int index) {
+  const double number = lua_tonumberx(L, index, nullptr);
+  if (number > -2147483649.0 && number < 2147483648.0) return static_cast<int>(number);
+  return truncateWrapToInt32(number);
+}
+inline std::int64_t toInt64Arg(lua_State* L, int index) { return truncateToInt64(lua_tonumberx(L, index, nullptr)); }
 // Argument 2 as toIntArg reads it.
 int toIntegerArg2(lua_State* L);
 // False for nil, false and a missing argument; true for every other value.
@@ -23,9 +33,5 @@ bool toBoolArg(lua_State* L, int index);
 const char* toTextArg(lua_State* L, int index);
 // The same, with the empty text for anything else.
 std::string toTextOrEmpty(lua_State* L, int index);
-
-// Truncation toward zero, wrapped modulo 2^64 / 2^32; NaN gives 0.
-std::int64_t truncateToInt64(double number);
-std::int32_t truncateWrapToInt32(double number);
 
 }  // namespace rk::script

@@ -51,7 +51,14 @@ void* castToInterface(void* object, const LuaClass& target) {
   return result;
 }
 
-struct LuaObjectCell;
+// For objects the engine may delete while scripts still hold them (tasks, for
+// example). The block then reaches the object through a small heap cell that
+// the object's links can clear: no engine object keeps a pointer into Lua's
+// memory, so nothing depends on the collector ever running.
+struct LuaObjectCell {
+  void* object;
+  class LuaObjectLinks* links;  // null once the object is gone
+};
 
 // The userdata block of every script object.
 struct LuaObjectBlock {
@@ -61,10 +68,26 @@ struct LuaObjectBlock {
   LuaObjectCell* cell;  // set instead of `object` for objects the engine may delete first
 };
 
-// Our block at that index, or null for any other value (light userdata too).
-LuaObjectBlock* luaObjectBlock(lua_State* L, int index);
-// The object at that index as `cls` (directly or through its cast), else null.
-void* toLuaObject(lua_State* L, int index, const LuaClass& cls);
+constexpr std::uint32_t kLuaObjectMagic = 0x524B4F42;  // "RKOB"
+
+// Our block at that index, or null for any other value. Only a full userdata
+// has the block's raw length and a block address (a string of that length has
+// none; a light userdata or a table answers another length).
+inline LuaObjectBlock* luaObjectBlock(lua_State* L, int index) {
+  if (lua_rawlen(L, index) != sizeof(LuaObjectBlock) || lua_type(L, index) != LUA_TUSERDATA) return nullptr;
+  auto* block = static_cast<LuaObjectBlock*>(lua_touserdata(L, index));
+  return block->magic == kLuaObjectMagic ? block : nullptr;
+}
+// An object of another class, through its class's cast.
+void* castLuaObject(LuaObjectBlock* block, void* object, const LuaClass& cls);
+// The object at that index as `cls` (the tag compared by address, else
+// through its class's cast), else null.
+inline void* toLuaObject(lua_State* L, int index, const LuaClass& cls) {
+  LuaObjectBlock* block = luaObjectBlock(L, index);
+  void* object = !block ? nullptr : block->cell ? block->cell->object : block->object;
+  if (!object) return nullptr;
+  return block->cls == &cls ? object : castLuaObject(block, object, cls);
+}
 template <class T>
 T* toLuaObject(lua_State* L, int index, const LuaClass& cls) {
   return static_cast<T*>(toLuaObject(L, index, cls));
@@ -96,15 +119,6 @@ int pushLuaObject(lua_State* L, ILuaMethod& methods, void* object, const LuaClas
 // The same for a class described by a method list and a collector.
 int pushLuaObject(lua_State* L, void* object, const LuaClass& cls, const luaL_Reg* methods, lua_CFunction collector,
                   LuaObjectBlock** block = nullptr);
-
-// For objects the engine may delete while scripts still hold them (tasks, for
-// example). The block then reaches the object through a small heap cell that
-// the object's links can clear: no engine object keeps a pointer into Lua's
-// memory, so nothing depends on the collector ever running.
-struct LuaObjectCell {
-  void* object;
-  class LuaObjectLinks* links;  // null once the object is gone
-};
 
 class LuaObjectLinks {
  public:

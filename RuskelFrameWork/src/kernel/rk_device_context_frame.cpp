@@ -2,6 +2,7 @@
 // cameras 0 to 14, overlay), one execute, present with the GPU wait, recovery
 // from a lost device, delayed releases and the device-lost listeners.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -11,9 +12,12 @@
 #include "gfx/rk_light.h"
 #include "platform/driver/directx_driver/rk_directx12_model_draw_context.h"
 #include "rk_device_context_internal.h"
+#include "host/gpu/present_pacer.h"
 #include "kernel/rk_device_lost_recover_event.h"
 #include "kernel/rk_error_log.h"
+#include "kernel/rk_frame_loop.h"
 #include "kernel/rk_instance_table.h"
+#include "platform/driver/rk_stopwatch.h"
 #include "policy/rk_counter_release.h"
 
 namespace rk {
@@ -218,9 +222,25 @@ void DeviceContext::present(unsigned interval) {
     check(hr, 3135, L"swap_chain_->Present(interval, 0)");
     waitForGpu();
     drainDeferredRelease();
+    paceToTick(interval);
     return;
   }
   recoverDevice(hr);
+}
+
+// A present held back by the display returns when the frame loop's 1/60 s is
+// about gathered. Ours may return at once (no display, or a swap interval the
+// driver ignores): the rest of the frame's tick, counted by the frame clock
+// from the frame's start, is slept out here rather than spun away by the
+// loop. Traced presents (tests) are not paced.
+void DeviceContext::paceToTick(unsigned interval) {
+  static host::gpu::PresentPacer pacer;
+  if (interval == 0 || swap_chain_->isTraced() || !stop_watch_) return;
+  driver::StopWatchImpl* clock = stop_watch_->counter();
+  if (!clock || clock->isPaused()) return;
+  const double left = kFrameTime * interval - clock->getElapsedTime();
+  if (left > 0.0) pacer.wait(std::chrono::duration_cast<host::gpu::PresentPacer::Clock::duration>(
+                      std::chrono::duration<double>(left)));
 }
 
 void DeviceContext::recoverDevice(host::HResult code) {

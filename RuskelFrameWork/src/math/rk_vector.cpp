@@ -4,13 +4,9 @@
 
 namespace rk::math {
 
-float vec3Dot(const Vector4& a, const Vector4& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
 Vector4 vec3Cross(const Vector4& a, const Vector4& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
 }
-
-float vec3LengthSq(const Vector4& v) { return vec3Dot(v, v); }
 
 float vec3Length(const Vector4& v) { return std::sqrt(vec3LengthSq(v)); }
 

@@ -73,7 +73,8 @@ bool g_pair_broad_phase = true;
 // forces are those of the plain walk. Centres and radii are read once per
 // body per substep; a response that changes the lists or moves one of its two
 // bodies hands the rest of the walk to the plain loop, which then sees the
-// change as it would have.
+// change as it would have. (A response that moves some third body, or makes a
+// body of list B valid that was not, is seen from the next substep on.)
 
 struct SphereShot {
   Vector4 c;

@@ -24,12 +24,6 @@ std::int32_t truncateWrapToInt32(double number) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(static_cast<std::uint64_t>(truncateToInt64(number))));
 }
 
-float toFloatArg(lua_State* L, int index) { return static_cast<float>(lua_tonumberx(L, index, nullptr)); }
-
-int toIntArg(lua_State* L, int index) { return truncateWrapToInt32(lua_tonumberx(L, index, nullptr)); }
-
-std::int64_t toInt64Arg(lua_State* L, int index) { return truncateToInt64(lua_tonumberx(L, index, nullptr)); }
-
 int toIntegerArg2(lua_State* L) { return toIntArg(L, 2); }
 
 bool toBoolArg(lua_State* L, int index) { return lua_toboolean(L, index) != 0; }

@@ -6,27 +6,13 @@
 
 namespace rk::script {
 
-namespace {
-constexpr std::uint32_t kBlockMagic = 0x524B4F42;  // "RKOB"
-}  // namespace
-
 const LuaClass kSharedObjectClass{"rk::policy::SharedObject"};
 const LuaClass kTaskClass{"rk::task::Task"};
 const LuaClass kInitializeClass{"rk::policy::IInitialize"};
 const LuaClass kFinalizeClass{"rk::policy::IFinalize"};
 const LuaClass kIsUseClass{"rk::policy::IIsUse"};
 
-LuaObjectBlock* luaObjectBlock(lua_State* L, int index) {
-  if (lua_type(L, index) != LUA_TUSERDATA || lua_rawlen(L, index) != sizeof(LuaObjectBlock)) return nullptr;
-  auto* block = static_cast<LuaObjectBlock*>(lua_touserdata(L, index));
-  return block->magic == kBlockMagic ? block : nullptr;
-}
-
-void* toLuaObject(lua_State* L, int index, const LuaClass& cls) {
-  LuaObjectBlock* block = luaObjectBlock(L, index);
-  void* object = !block ? nullptr : block->cell ? block->cell->object : block->object;
-  if (!object) return nullptr;
-  if (block->cls == &cls) return object;
+void* castLuaObject(LuaObjectBlock* block, void* object, const LuaClass& cls) {
   return block->cls->cast ? block->cls->cast(object, cls) : nullptr;
 }
 
@@ -70,7 +56,7 @@ class TableMethods : public ILuaMethod {
 int pushLuaObject(lua_State* L, ILuaMethod& methods, void* object, const LuaClass& cls, LuaObjectBlock** block) {
   lua_settop(L, 0);
   auto* made = static_cast<LuaObjectBlock*>(lua_newuserdata(L, sizeof(LuaObjectBlock)));
-  made->magic = kBlockMagic;
+  made->magic = kLuaObjectMagic;
   made->cls = &cls;
   made->object = object;
   made->cell = nullptr;

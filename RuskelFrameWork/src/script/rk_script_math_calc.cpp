@@ -1,6 +1,7 @@
 // Math globals that work on plain numbers: rectangles, bit masks, vectors,
 // quaternions, planes and packed colours. Arguments that are not numbers read
-// as 0; several results come back as several values.
+// as 0; several results come back as several values. Results are pushed above
+// the arguments (Lua takes the topmost values), saving a stack reset per call.
 #include <algorithm>
 #include <cmath>
 
@@ -42,7 +43,6 @@ std::uint32_t channelByte(float channel) {
 int calcAddRect(lua_State* L) {
   int v[8];
   for (int i = 0; i < 8; ++i) v[i] = toIntArg(L, i + 1);
-  lua_settop(L, 0);
   return pushNumbers(L, {static_cast<double>(std::min(v[0], v[4])), static_cast<double>(std::min(v[1], v[5])),
                          static_cast<double>(std::max(v[2], v[6])), static_cast<double>(std::max(v[3], v[7]))});
 }
@@ -50,14 +50,12 @@ int calcAddRect(lua_State* L) {
 int calcOffsetRect(lua_State* L) {
   const int left = toIntArg(L, 1), top = toIntArg(L, 2), right = toIntArg(L, 3), bottom = toIntArg(L, 4);
   const int dx = toIntArg(L, 5), dy = toIntArg(L, 6);
-  lua_settop(L, 0);
   return pushNumbers(L, {static_cast<double>(wrapAdd(left, dx)), static_cast<double>(wrapAdd(top, dy)),
                          static_cast<double>(wrapAdd(right, dx)), static_cast<double>(wrapAdd(bottom, dy))});
 }
 
 int calcAnd(lua_State* L) {
   const std::uint32_t a = toUint32Arg(L, 1), b = toUint32Arg(L, 2);
-  lua_settop(L, 0);
   return pushUnsigned(L, a & b);
 }
 
@@ -65,31 +63,26 @@ int calcAnd(lua_State* L) {
 
 int vec3Normalize(lua_State* L) {
   const Vector4 v = toXYZArgs(L, 1);
-  lua_settop(L, 0);
   return pushXYZ(L, rk::math::vec3Normalize(v));
 }
 
 int vec3Dot(lua_State* L) {
   const Vector4 a = toXYZArgs(L, 1), b = toXYZArgs(L, 4);
-  lua_settop(L, 0);
   return pushNumbers(L, {rk::math::vec3Dot(a, b)});
 }
 
 int vec3Cross(lua_State* L) {
   const Vector4 a = toXYZArgs(L, 1), b = toXYZArgs(L, 4);
-  lua_settop(L, 0);
   return pushXYZ(L, rk::math::vec3Cross(a, b));
 }
 
 int vec3LenSq(lua_State* L) {
   const Vector4 v = toXYZArgs(L, 1);
-  lua_settop(L, 0);
   return pushNumbers(L, {rk::math::vec3LengthSq(v)});
 }
 
 int vec3Len(lua_State* L) {
   const Vector4 v = toXYZArgs(L, 1);
-  lua_settop(L, 0);
   return pushNumbers(L, {rk::math::vec3Length(v)});
 }
 
@@ -114,7 +107,6 @@ int vec3MulMtxCoord(lua_State* L) {
 int quatCalcRotAxis(lua_State* L) {
   const Vector4 axis = toXYZArgs(L, 1);
   const float angle = toFloatArg(L, 4);
-  lua_settop(L, 0);
   return pushXYZW(L, rk::math::quaternionRotationAxis(axis, angle));
 }
 
@@ -122,34 +114,29 @@ int quatCalcRotAxis(lua_State* L) {
 int quatCalcTransFormVec3(lua_State* L) {
   const Vector4 q = toXYZWArgs(L, 1);
   const Vector4 v = toXYZArgs(L, 5);
-  lua_settop(L, 0);
   return pushXYZ(L, rk::math::vec3TransformNormal(v, rk::math::matrixFromQuaternion(q)));
 }
 
 int quatCalcSlerp(lua_State* L) {
   const Vector4 q1 = toXYZWArgs(L, 1), q2 = toXYZWArgs(L, 5);
   const float t = toFloatArg(L, 9);
-  lua_settop(L, 0);
   return pushXYZW(L, fromX(xm::quaternionSlerp(toX(q1), toX(q2), t)));
 }
 
 // The rotation q1 followed by q2.
 int quatCalcMul(lua_State* L) {
   const Vector4 a = toXYZWArgs(L, 1), b = toXYZWArgs(L, 5);
-  lua_settop(L, 0);
   return pushNumbers(L, {b.w * a.x + b.x * a.w + b.y * a.z - b.z * a.y, b.w * a.y - b.x * a.z + b.y * a.w + b.z * a.x,
                          b.w * a.z + b.x * a.y - b.y * a.x + b.z * a.w, b.w * a.w - b.x * a.x - b.y * a.y - b.z * a.z});
 }
 
 int quatIdentity(lua_State* L) {
-  lua_settop(L, 0);
   return pushNumbers(L, {0, 0, 0, 1});
 }
 
 // yaw, pitch, roll
 int quatCalcYawPitchRoll(lua_State* L) {
   const float yaw = toFloatArg(L, 1), pitch = toFloatArg(L, 2), roll = toFloatArg(L, 3);
-  lua_settop(L, 0);
   return pushXYZW(L, rk::math::quaternionFromYawPitchRoll(yaw, pitch, roll));
 }
 
@@ -165,7 +152,6 @@ int convertQuatToEuler(lua_State* L) {
 
 int calcPlaneFromPointNormal(lua_State* L) {
   const Vector4 p = toXYZArgs(L, 1), n = toXYZArgs(L, 4);
-  lua_settop(L, 0);
   return pushXYZW(L, rk::math::planeFromPointNormal(p, n));
 }
 
@@ -181,12 +167,10 @@ int calcPlaneIntersectLine(lua_State* L) {
 
 int calcPlaneFromPoints(lua_State* L) {
   const Vector4 p1 = toXYZArgs(L, 1), p2 = toXYZArgs(L, 4), p3 = toXYZArgs(L, 7);
-  lua_settop(L, 0);
   return pushXYZW(L, rk::math::planeFromPoints(p1, p2, p3));
 }
 
 int getFltEpsilon(lua_State* L) {
-  lua_settop(L, 0);
   return pushNumbers(L, {rk::math::kFloatEpsilon});
 }
 
@@ -194,14 +178,12 @@ int getFltEpsilon(lua_State* L) {
 
 int calcToXRGB(lua_State* L) {
   const std::uint32_t r = toUint32Arg(L, 1) & 255u, g = toUint32Arg(L, 2) & 255u, b = toUint32Arg(L, 3) & 255u;
-  lua_settop(L, 0);
   return pushUnsigned(L, 0xFF000000u | r << 16 | g << 8 | b);
 }
 
 int calcToARGB(lua_State* L) {
   const std::uint32_t a = toUint32Arg(L, 1) & 255u, r = toUint32Arg(L, 2) & 255u, g = toUint32Arg(L, 3) & 255u,
                       b = toUint32Arg(L, 4) & 255u;
-  lua_settop(L, 0);
   return pushUnsigned(L, a << 24 | r << 16 | g << 8 | b);
 }
 
@@ -219,7 +201,6 @@ int calcColorLerp(lua_State* L) {
 // alpha, red, green, blue, each 0 to 255.
 int calcColorElement(lua_State* L) {
   const rk::gfx::Color c = rk::gfx::colorFromArgb(toUint32Arg(L, 1));
-  lua_settop(L, 0);
   return pushNumbers(L, {static_cast<double>(channelByte(c.getA())), static_cast<double>(channelByte(c.getR())),
                          static_cast<double>(channelByte(c.getG())), static_cast<double>(channelByte(c.getB()))});
 }

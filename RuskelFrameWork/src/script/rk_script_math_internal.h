@@ -18,7 +18,12 @@ inline int pushNumbers(lua_State* L, std::initializer_list<double> values) {
   for (double v : values) lua_pushnumber(L, v);
   return static_cast<int>(values.size());
 }
-inline int pushXYZ(lua_State* L, const rk::math::Vector4& v) { return pushNumbers(L, {v.x, v.y, v.z}); }
+inline int pushXYZ(lua_State* L, const rk::math::Vector4& v) {
+  lua_pushnumber(L, v.x);
+  lua_pushnumber(L, v.y);
+  lua_pushnumber(L, v.z);
+  return 3;
+}
 inline int pushXYZW(lua_State* L, const rk::math::Vector4& v) { return pushNumbers(L, {v.x, v.y, v.z, v.w}); }
 // Packed colours and masks reach scripts as non-negative numbers.
 inline int pushUnsigned(lua_State* L, std::uint32_t v) {

@@ -38,15 +38,15 @@ int lua_VEC3_setPos(lua_State* L) {
 
 int lua_VEC3_getPos(lua_State* L) {
   Vector4* v = vec3(L, "rk::script::math::`anonymous-namespace'::lua_VEC3_getPos");
-  lua_settop(L, 0);
   return v ? pushXYZ(L, *v) : 0;
 }
 
 template <float Vector4::*Component>
 int getComponent(lua_State* L, const char* name) {
   Vector4* v = vec3(L, name);
-  lua_settop(L, 0);
-  return v ? pushNumbers(L, {(*v).*Component}) : 0;
+  if (!v) return 0;
+  lua_pushnumber(L, (*v).*Component);
+  return 1;
 }
 
 template <float Vector4::*Component>
