@@ -22,6 +22,9 @@ constexpr const char* kNodeMatrix = "rk::driver::directx::directx12::DX12Animati
 
 void report(int line, const char* text) { debug::writeErrorLog(kSource, line, text); }
 
+// "TAKE" and a name, the two rates, the track count, "TAKE-END" and the name.
+constexpr std::uint32_t kMinTakeBytes = 16 + 16 + 16 + 16;
+
 void checkTag(ModelReader& r, const char* tag) {
   if (!r.isString(tag)) report(90, kCheckTag);
   r.advanceString();
@@ -136,7 +139,13 @@ DX12ModelAnime* readAnime(res::ResourceData* resource) {
   auto* anime = new DX12ModelAnime(resource);
   const std::uint32_t takes = r.readDWORD();
   r.advance16byte();
+  // A take needs at least its tags, name, rates and track count: a count the
+  // bytes left cannot hold is damage.
   bool ok = !r.overrun();
+  if (ok && takes > r.remaining() / kMinTakeBytes) {
+    report(165, kCreate);
+    ok = false;
+  }
   for (std::uint32_t t = 0; ok && t < takes; ++t) {
     if (!r.isString("TAKE")) report(167, kCreate);
     r.advanceString();
