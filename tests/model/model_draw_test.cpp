@@ -306,3 +306,79 @@ TEST_F(ModelDraw, AFileWithoutTakesAnswersTheDefaultsOfNoAnimation) {
 
 }  // namespace
 }  // namespace modeltest
+
+namespace modeltest {
+namespace {
+
+using rk::driver::directx::directx12::DX12ModelNodeRoot;
+using rk::driver::directx::directx12::DX12NodeUnit;
+
+void put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) { std::memcpy(b.data() + at, &v, 4); }
+
+// Damaged node parts: reported, never read past the data (the sanitizer build
+// checks), and a tree whose root cannot be read is refused with an error box.
+TEST_F(ModelDraw, DamagedNodePartsAreReportedAndNeverReadPastTheData) {
+  modelfile::ModelFile file;
+  file.materials.resize(1);
+  file.meshes = {modelfile::box(0, 1, 1, 1)};
+  file.root.name = "root";
+  file.root.meshes = {0};
+  file.root.children.resize(2);
+  file.root.children[0].name = "a";
+  file.root.children[1].name = "b";
+  const std::vector<std::uint8_t> good = file.bytes();
+  const std::size_t node = file.nodeOffset;
+  const std::size_t meshCount = node + 16 + 40;  // after the tag, name and transform
+  const std::size_t childCount = node + 16 + 48 + 16;
+  struct Case {
+    const char* what;
+    std::function<void(std::vector<std::uint8_t>&)> damage;
+    const char* entry;
+    int nodes;  // 0: no tree
+  };
+  const char* const kCreate = "rk::driver::directx::directx12::DX12ModelNode::createNode";
+  const Case cases[] = {
+      {"huge child count", [&](auto& b) { put32(b, childCount, 0x7FFFFFFF); }, kCreate, 1},
+      {"huge mesh count", [&](auto& b) { put32(b, meshCount, 0x40000000); }, kCreate, 1},
+      {"mesh index past the meshes", [&](auto& b) { put32(b, meshCount + 4, 9); }, kCreate, 3},
+      {"node offset past the data", [&](auto& b) { put32(b, 16, 0x00FFFFFF); }, "rk::res::ResourceReader::seek", 0},
+      {"no file tag", [&](auto& b) { b[0] = 'Y'; }, "rk::driver::directx::directx12::DX12ModelNodeRoot::createNode", 0},
+      // Two children cannot fit in what is left: the count is refused.
+      {"cut inside the first child", [&](auto& b) { b.resize(childCount + 40); }, kCreate, 1},
+      {"wrong end tag", [&](auto& b) { b[file.animeOffset - 16] = 'X'; }, kCreate, 3},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    rktest::ErrorLogCapture caseLog;
+    boxes.clear();
+    std::vector<std::uint8_t> bytes = good;
+    c.damage(bytes);
+    // Only the file's bytes, through the file manager's loaded resource.
+    const std::string name = "model/bad" + std::to_string(n++) + ".mdl";
+    std::filesystem::create_directories(data.file("model"));
+    ASSERT_TRUE(ddsfile::writeFile(data.file(name), bytes));
+    DxModelRoot12* root = createRoot(name);
+    for (int i = 0; i < 200 && root->state() != DxModelRoot12::kMeshRead && !root->isReady(); ++i) {
+      rk::fs::FileManager::getInstance()->notify();
+      rk::task::TaskManager::getInstance()->update(0.0f);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_GE(caseLog.entries(c.entry), 1u) << caseLog.text();
+    if (c.nodes == 0) {
+      EXPECT_EQ(root->nodeTree(), nullptr);
+      EXPECT_EQ(boxes.size(), 1u);  // the failed build's error box
+    } else {
+      ASSERT_NE(root->nodeTree(), nullptr);
+      EXPECT_EQ(root->nodeTree()->countNodes(), std::size_t(c.nodes));
+    }
+    // Drawing and frame queries stay safe whatever was read.
+    root->setVisible(true);
+    drawPass(root);
+    rk::math::Matrix m;
+    root->getFrameMatrix(m, "b");
+  }
+}
+
+}  // namespace
+}  // namespace modeltest
