@@ -65,7 +65,9 @@ const char* DxModelRoot12::getAnimeNameByNum(int index) {
 
 bool DxModelRoot12::getFrameMatrix(math::Matrix& out, const char* frame) {
   if (!node_tree_ || !frame) return false;
-  return node_tree_->findFrameMatrix(out, base_, frame, res::nameKey(frame));
+  if (node_tree_->findFrameMatrix(out, base_, frame, res::nameKey(frame))) return true;
+  debug::writeErrorLog(kSource, 690, "rk::driver::directx::DxModelRoot12::getFrameMatrix");
+  return false;
 }
 
 bool DxModelRoot12::getFrameMaterial(gfx::Material*& out, const char* frame) {
@@ -83,7 +85,10 @@ gfx::ModelDrawInfo* DxModelRoot12::getModelDrawInfo(int) { return &gfx::ModelDra
 void DxModelRoot12::offsetFrameUV(const char* frame, float du, float dv) {
   if (state_ != kReady || !node_tree_ || !frame) return;
   std::vector<MeshContainer*> meshes;
-  node_tree_->collectFrameMeshes(meshes, mesh_container_, frame, res::nameKey(frame));
+  if (!node_tree_->collectFrameMeshes(meshes, mesh_container_, frame, res::nameKey(frame))) {
+    debug::writeErrorLog(kSource, 720, "rk::driver::directx::DxModelRoot12::offsetFrameUV");
+    return;
+  }
   for (MeshContainer* mesh : meshes) {
     if (!mesh->vertexBuffer || mesh->vertices.empty()) continue;
     // Each call starts from the file's coordinates: the CPU copy stays as read.

@@ -22,6 +22,9 @@ constexpr const char* kNodeMatrix = "rk::driver::directx::directx12::DX12Animati
 
 void report(int line, const char* text) { debug::writeErrorLog(kSource, line, text); }
 
+// "TAKE" and a name, the two rates, the track count, "TAKE-END" and the name.
+constexpr std::uint32_t kMinTakeBytes = 16 + 16 + 16 + 16;
+
 void checkTag(ModelReader& r, const char* tag) {
   if (!r.isString(tag)) report(90, kCheckTag);
   r.advanceString();
@@ -97,11 +100,12 @@ struct Pose {
   xm::Vector s, q, p;
 };
 
-Pose evaluate(const DX12AnimeTrackState& s, float t) {
+const xm::Vector kNoPose[3] = {{1, 1, 1, 0}, {0, 0, 0, 1}, {0, 0, 0, 0}};
+
+Pose evaluate(const DX12AnimeTrackState& s, float t, const xm::Vector* bind) {
   const DX12AnimeFrameTrack& tr = *s.track;
-  return {evaluateList(tr.scale, s.scale, t, {1, 1, 1, 0}, false),
-          evaluateList(tr.quat, s.quat, t, {0, 0, 0, 1}, true),
-          evaluateList(tr.pos, s.pos, t, {0, 0, 0, 0}, false)};
+  return {evaluateList(tr.scale, s.scale, t, bind[0], false), evaluateList(tr.quat, s.quat, t, bind[1], true),
+          evaluateList(tr.pos, s.pos, t, bind[2], false)};
 }
 
 const DX12AnimeTrackState* findState(const std::vector<DX12AnimeTrackState>& states, int hash,
@@ -135,7 +139,13 @@ DX12ModelAnime* readAnime(res::ResourceData* resource) {
   auto* anime = new DX12ModelAnime(resource);
   const std::uint32_t takes = r.readDWORD();
   r.advance16byte();
+  // A take needs at least its tags, name, rates and track count: a count the
+  // bytes left cannot hold is damage.
   bool ok = !r.overrun();
+  if (ok && takes > r.remaining() / kMinTakeBytes) {
+    report(165, kCreate);
+    ok = false;
+  }
   for (std::uint32_t t = 0; ok && t < takes; ++t) {
     if (!r.isString("TAKE")) report(167, kCreate);
     r.advanceString();
@@ -282,7 +292,8 @@ void DX12AnimationController::update(float seconds) {
   }
 }
 
-bool DX12AnimationController::getNodeMatrix(const std::string& name, xm::Matrix& out) const {
+bool DX12AnimationController::getNodeMatrix(const std::string& name, xm::Matrix& out, const xm::Vector* bind) const {
+  if (!bind) bind = kNoPose;
   if (!anime_) {
     report(310, kNodeMatrix);
     return false;
@@ -297,11 +308,11 @@ bool DX12AnimationController::getNodeMatrix(const std::string& name, xm::Matrix&
     if (carried) report(320, kNodeMatrix);  // a track without a state: setTake never ran
     return false;
   }
-  Pose pose = evaluate(*cur, time_);
+  Pose pose = evaluate(*cur, time_, bind);
   // A node the faded-out take did not animate shows the new take alone.
   const DX12AnimeTrackState* prev = blending_ ? findState(previous_states_, hash, name) : nullptr;
   if (prev) {
-    const Pose from = evaluate(*prev, previous_time_);
+    const Pose from = evaluate(*prev, previous_time_, bind);
     const float w = blend_duration_ > 0 ? std::clamp(blend_elapsed_ / blend_duration_, 0.0f, 1.0f) : 1.0f;
     pose.s = lerp(from.s, pose.s, w);
     pose.p = lerp(from.p, pose.p, w);
