@@ -13,6 +13,7 @@
 #include "gfx/rk_texture_manager.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_global_data.h"
+#include "gfx/rk_model.h"
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_instance_table.h"
 #include "math/rk_counter_manager.h"
@@ -82,7 +83,11 @@ void DeviceContext::shutdown() {
   // 4. Script-state manager: closes every state, running each Destructer.
   if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
   // 5. Effect system: with the effects.
-  // 6. Model manager: with the scene.
+  // 6. Model manager, with every model still listed.
+  if (gfx::ModelManager* models = gfx::ModelManager::findInstance()) {
+    models->deleteModels();
+    gfx::ModelManager::destroyInstance();
+  }
   // 7.
   delete window_config_.model_sync_task;
   window_config_.model_sync_task = nullptr;
