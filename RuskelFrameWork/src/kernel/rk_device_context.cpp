@@ -14,6 +14,7 @@
 #include "gfx/rk_texture_manager.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_global_data.h"
+#include "gfx/rk_model.h"
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_instance_table.h"
 #include "math/rk_counter_manager.h"
@@ -84,7 +85,11 @@ void DeviceContext::shutdown() {
   if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
   // 5.
   if (singletonExists(InstanceSlot::EffectSystem)) effect::EffectSystem::destroyInstance();
-  // 6. Model manager: with the scene.
+  // 6. Model manager, with every model still listed.
+  if (gfx::ModelManager* models = gfx::ModelManager::findInstance()) {
+    models->deleteModels();
+    gfx::ModelManager::destroyInstance();
+  }
   // 7.
   delete window_config_.model_sync_task;
   window_config_.model_sync_task = nullptr;

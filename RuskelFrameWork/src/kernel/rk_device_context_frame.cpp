@@ -10,6 +10,7 @@
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
+#include "gfx/rk_model.h"
 #include "platform/driver/directx_driver/rk_directx12_model_draw_context.h"
 #include "rk_device_context_internal.h"
 #include "host/gpu/present_pacer.h"
@@ -74,7 +75,8 @@ void DeviceContext::drawFrame() {
   }
   closeNowCommandList();
 
-  // Every model's world transform: with the model manager.
+  gfx::ModelManager* models = gfx::ModelManager::findInstance();
+  if (models) models->buildMatrices();
 
   if (gfx::CameraManager* cameras = gfx::CameraManager::getInstance()) {
     for (int number = 0; number < kCameraCount; ++number) {
@@ -88,7 +90,7 @@ void DeviceContext::drawFrame() {
         list->clearDepthStencilView(depth_stencil_.getDSVHandle(), gpu::D3D12_CLEAR_FLAG_STENCIL, 1.0f, 0, 0, nullptr);
         list->omSetStencilRef(1);
       }
-      // The camera's models: with the model manager.
+      if (list && models) models->drawForCamera(*camera);
       if (list) {
         list->clearDepthStencilView(depth_stencil_.getDSVHandle(), gpu::D3D12_CLEAR_FLAG_STENCIL, 1.0f, 0, 0, nullptr);
         list->omSetStencilRef(1);

@@ -14,6 +14,7 @@
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
+#include "gfx/rk_model.h"
 #include "gfx/rk_wipe_manager.h"
 #include "gfx/rk_texture_manager.h"
 #include "kernel/rk_device_context.h"
@@ -73,7 +74,9 @@ void startupFramework() {
   input->getDriver()->update(0);  // four pad records before the first frame
   task::TaskManager::createInstance();                    // 8
   flush::SyncUnit::createInstance();                      // 9
-  // 10. Model sync task, kept in the window configuration: with the models.
+  // 10. The model sync task, kept in the window configuration.
+  delete context->windowConfig().model_sync_task;
+  context->windowConfig().model_sync_task = new gfx::ModelSyncTask;
   math::CounterManager::createInstance();                 // 11
   context->setStopWatch(driver::StopWatch::initialize());  // 12: created paused
   // 13. Script-state manager: no states and no user libraries yet.
@@ -81,7 +84,7 @@ void startupFramework() {
   controller::ControllerManager::createInstance();     // 14
   gfx::CameraManager::createInstance();                // 15
   actor::ActorManager::createInstance();               // 16
-  // 17. Model manager: with the models.
+  gfx::ModelManager::createInstance();                 // 17: the model update, task priority 137
   collision::CollisionGroupManager::createInstance();  // 18
   rigidbody::RigidBodyManager::createInstance();       // 19: the physics step, task priority 7
   gfx::RkTextureManager::createInstance();             // 20
