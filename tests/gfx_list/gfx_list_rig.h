@@ -12,6 +12,7 @@
 
 #include "gfx/rk_draw_vertex.h"
 #include "gfx/rk_gfx_list_manager.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_texture.h"
 #include "renderer_resources/resources_rig.h"
 
 namespace gfxlisttest {
@@ -39,6 +40,12 @@ inline ColourConstant colourConstantOf(const gpu::TraceDraw& d) {
   return c;
 }
 
+// The id of a set-up texture's GPU resource, as the trace records it.
+inline std::uint64_t idOf(rk::gfx::RkTexture* texture) {
+  auto* gpuTexture = dynamic_cast<rk::gfx::RkTexture12*>(texture);
+  return gpuTexture && gpuTexture->resource() ? gpuTexture->resource()->id() : 0;
+}
+
 class GfxListRig : public ResourceRig {
  protected:
   // Replays the display list as the frame draw does, alone in the trace.
@@ -49,9 +56,13 @@ class GfxListRig : public ResourceRig {
     context->present(1);
   }
   const std::vector<gpu::TraceDraw>& draws() const { return trace()->draws; }
-  // A texture of the texture manager with its GPU view made.
-  rk::gfx::RkTexture* loadedTexture(const std::string& name, std::uint8_t seed = 0) {
-    writeFile(data.file(name), makeDds(seed));
+  // A texture of the texture manager with its GPU view made: 4x4 texels
+  // counting up from `seed`, or all of one RGBA colour when `solid` is given.
+  rk::gfx::RkTexture* loadedTexture(const std::string& name, std::uint8_t seed = 0, const std::uint8_t* solid = nullptr) {
+    std::vector<std::uint8_t> bytes = makeDds(seed);
+    if (solid)
+      for (std::size_t i = 128; i < bytes.size(); ++i) bytes[i] = solid[(i - 128) % 4];
+    writeFile(data.file(name), bytes);
     rk::gfx::RkTexture* texture = rk::gfx::RkTextureManager::getInstance()->loadTexture(name.c_str());
     EXPECT_TRUE(runUntilSetUp(texture)) << name;
     return texture;
@@ -79,13 +90,15 @@ class GlRig : public GfxListRig {
   // One frame: the background list (covered in `clear`), then `overlay`
   // recorded on the overlay list (or the display list when empty); executes,
   // reads the back buffer and presents. Pixels are 0xAABBGGRR words, top row first.
+  // With a camera, `overlay` is recorded on that camera's list instead.
   std::vector<std::uint32_t> frame(const std::function<void()>& overlay = {},
-                                   const rk::gfx::Color& clear = rk::gfx::Color(0, 0, 0, 1)) {
+                                   const rk::gfx::Color& clear = rk::gfx::Color(0, 0, 0, 1),
+                                   rk::gfx::Camera* camera = nullptr) {
     context->beginCommandList(nullptr, true, false);
     context->drawRect2D({0, 0, kW, kH}, rk::gfx::colorToArgb(clear));
     context->closeNowCommandList();
     if (overlay) {
-      context->beginCommandList(nullptr, false, false);
+      context->beginCommandList(camera, false, false);
       overlay();
       context->closeNowCommandList();
     } else {
