@@ -7,7 +7,7 @@
 #include "font/directx_font/rk_directx_outline_font.h"
 #include "font/directx_font/rk_poly_font.h"
 #include "font/rk_font_leaf.h"
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 #include "gfx/rk_color_ops.h"
 #include "host/ui.h"
 #include "kernel/rk_device_context.h"

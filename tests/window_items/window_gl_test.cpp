@@ -7,9 +7,11 @@
 
 #include "font/directx_font/rk_directx_outline_font.h"
 #include "font/gl_screen_rig.h"
-#include "gfx/gfxmodel_command/rk_gfx_window.h"
-#include "gfx/gfxmodel_command/window_items/rk_window_item.h"
-#include "gfx/gfxmodel_command/window_items/rk_window_item_menu.h"
+#include "gfx/gfx_model_command/rk_gfx_window.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item_menu.h"
+#include "gfx/rk_gfx_list_device_context.h"
+#include "gfx/rk_gfx_model.h"
 #include "math/rk_matrix.h"
 
 namespace {
@@ -37,8 +39,8 @@ class WindowGl : public fonttest::GlScreen {
   }
 
   // A window at (kLeft, kTop) on the screen, kW × kH, opaque green, with a red frame 4 wide.
-  std::unique_ptr<GfxWindow> makeWindow() {
-    auto window = std::make_unique<GfxWindow>();
+  std::unique_ptr<GfxWindow> makeWindow(rk::gfx::GfxModel* model = nullptr) {
+    auto window = std::make_unique<GfxWindow>(model);
     GfxWindow::Impl& w = window->impl();
     w.size_ = rk::math::Vector4{kW, kH, 0, 0};
     window->setColor(0xFF00FF00u);
@@ -54,6 +56,12 @@ class WindowGl : public fonttest::GlScreen {
                                                      rk::math::matrixTranslation(kLeft, kTop, 0)));
   }
 
+  // One pass of a batch context, as a gfx model runs its commands.
+  void draw(GfxWindow& window) {
+    rk::gfx::GfxDeviceContext batch(nullptr);
+    window.execute(batch, 0);
+  }
+
   static std::uint32_t at(const std::vector<std::uint32_t>& p, int x, int y) { return p[y * kWidth + x] & 0xFFFFFFu; }
 
   boost::shared_ptr<rk::font::DirectXOutlineFont> font;
@@ -62,10 +70,13 @@ class WindowGl : public fonttest::GlScreen {
 constexpr std::uint32_t kGreen = 0x00FF00u, kRed = 0x0000FFu, kBlack = 0;
 
 TEST_F(WindowGl, BackgroundAndFrameDrawWhereTheWindowLies) {
-  auto window = makeWindow();
+  rk::gfx::GfxModel model;
+  model.setVisible(true);
+  auto window = makeWindow(&model);
+  ASSERT_EQ(model.commands().size(), 1u);
   beginOverlay();
   placeWindow();
-  window->execute(nullptr, 0);
+  model.drawCommands(0);
   const auto pixels = readBack();
   EXPECT_EQ(at(pixels, kLeft + 50, kTop + 25), kGreen);
   EXPECT_EQ(at(pixels, kLeft + 1, kTop + 1), kGreen);
@@ -94,7 +105,7 @@ TEST_F(WindowGl, ItemsAreClippedToTheWindow) {
 
   beginOverlay();
   placeWindow();
-  window->execute(nullptr, 0);
+  draw(*window);
   const auto pixels = readBack();
   // The gauge: white inside the window, nothing to its right.
   EXPECT_EQ(at(pixels, kLeft + 50, kTop + 4), 0xFFFFFFu);
@@ -117,7 +128,7 @@ TEST_F(WindowGl, TheTitleTabSitsAboveTheWindowWithBlackText) {
   window->impl().title_font_size_ = 16;
   beginOverlay();
   placeWindow();
-  window->execute(nullptr, 0);
+  draw(*window);
   const auto pixels = readBack();
   // The tab: frame-coloured, from the frame's top (4 above the window) up one row.
   int red = 0, black = 0;
@@ -143,7 +154,7 @@ TEST_F(WindowGl, TheMenuCursorBarCoversTheChosenRow) {
 
   beginOverlay();
   placeWindow();
-  window->execute(nullptr, 0);
+  draw(*window);
   const auto pixels = readBack();
   auto blueRow = [&](int y) {
     int blue = 0;

@@ -6,7 +6,7 @@
 #include <boost/shared_ptr.hpp>
 #include <string>
 
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 #include "math/rk_vector.h"
 
 namespace rk::gfx::gfx_model_command {

@@ -1,9 +1,9 @@
-#include "gfx/gfxmodel_command/window_items/rk_window_item_menu_column.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item_menu_column.h"
 
 #include <cmath>
 
-#include "gfx/gfxmodel_command/rk_gfx_window.h"
-#include "gfx/gfxmodel_command/window_items/rk_window_item_menu.h"
+#include "gfx/gfx_model_command/rk_gfx_window.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item_menu.h"
 #include "gfx/rk_color_ops.h"
 
 namespace rk::gfx::gfx_model_command {

@@ -1,10 +1,10 @@
-#include "gfx/gfxmodel_command/window_items/rk_window_item_menu.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item_menu.h"
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 
-#include "gfx/gfxmodel_command/rk_gfx_window.h"
+#include "gfx/gfx_model_command/rk_gfx_window.h"
 #include "gfx/rk_color_ops.h"
 #include "kernel/rk_device_context.h"
 

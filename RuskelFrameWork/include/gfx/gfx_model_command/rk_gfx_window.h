@@ -14,10 +14,10 @@
 #include <vector>
 
 #include "gfx/rk_color.h"
+#include "gfx/rk_gfx_model.h"
 #include "math/rk_vector.h"
 
 namespace rk::font { class RKFont; class FontAdapter; }
-namespace rk::gfx { class GfxDeviceContext; }
 
 namespace rk::gfx::gfx_model_command {
 
@@ -32,7 +32,7 @@ class ISyncWindowItem {
   virtual void sync() = 0;
 };
 
-class GfxWindow {
+class GfxWindow : public GfxModelCommand {
  public:
   struct Impl {
     math::Vector4 org_{0, 0, 0, 0};
@@ -56,11 +56,12 @@ class GfxWindow {
     std::list<ISyncWindowItem*> sync_items_;
   };
 
-  // The device context's adapters for window titles (its system adapter) and
-  // window text (its user adapter); the window's font starts with the text one.
-  GfxWindow();
+  // Appended to `owner` when given. The device context's adapters for window
+  // titles (its system adapter) and window text (its user adapter); the
+  // window's font starts with the text one.
+  explicit GfxWindow(GfxModel* owner = nullptr);
   // Items outlive their window: they are told it is gone.
-  virtual ~GfxWindow();
+  ~GfxWindow() override;
   GfxWindow(const GfxWindow&) = delete;
   GfxWindow& operator=(const GfxWindow&) = delete;
 
@@ -85,7 +86,7 @@ class GfxWindow {
   boost::shared_ptr<font::FontAdapter> resolveFontAt(const WindowItemAdapter* item);
 
   // Draws the window on the recording list (nothing while invisible).
-  void execute(GfxDeviceContext* batch, int arg);
+  void execute(GfxDeviceContext& batch, std::int32_t arg) override;
 
  private:
   friend class WindowItemAdapter;

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "font/rk_font.h"
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 
 namespace rk::gfx::gfx_model_command {
 

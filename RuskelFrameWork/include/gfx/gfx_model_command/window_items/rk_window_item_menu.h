@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/gfxmodel_command/window_items/rk_window_item.h"
-#include "gfx/gfxmodel_command/window_items/rk_window_item_menu_column.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item_menu_column.h"
 
 namespace rk::gfx::gfx_model_command {
 

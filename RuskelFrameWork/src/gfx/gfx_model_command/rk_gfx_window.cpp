@@ -1,12 +1,12 @@
-#include "gfx/gfxmodel_command/rk_gfx_window.h"
+#include "gfx/gfx_model_command/rk_gfx_window.h"
 
 #include <algorithm>
 #include <boost/make_shared.hpp>
 #include <cmath>
 
 #include "font/rk_font.h"
-#include "gfx/gfxmodel_command/rk_window_context.h"
-#include "gfx/gfxmodel_command/window_items/rk_window_item.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item.h"
 #include "gfx/rk_color_ops.h"
 #include "gfx/rk_draw_vertex.h"
 #include "kernel/rk_device_context.h"
@@ -37,7 +37,8 @@ void quad(LineVertex out[4], float x0, float y0, float x1, float y1, std::uint32
 }
 }  // namespace
 
-GfxWindow::GfxWindow() : impl_(std::make_unique<Impl>()), white_(std::make_unique<WhiteTexture>()) {
+GfxWindow::GfxWindow(GfxModel* owner)
+    : GfxModelCommand(owner), impl_(std::make_unique<Impl>()), white_(std::make_unique<WhiteTexture>()) {
   DeviceContext* device = DeviceContext::getInstance();
   impl_->title_font_ = device->fontAdapter(kTitleAdapter);
   impl_->item_font_ = device->fontAdapter(kItemAdapter);
@@ -101,7 +102,7 @@ boost::shared_ptr<font::FontAdapter> GfxWindow::resolveFontAt(const WindowItemAd
   return adapter;
 }
 
-void GfxWindow::execute(GfxDeviceContext*, int) {
+void GfxWindow::execute(GfxDeviceContext&, std::int32_t) {
   Impl& w = *impl_;
   if (!w.visible_) return;
   for (ISyncWindowItem* hook : w.sync_items_) hook->sync();

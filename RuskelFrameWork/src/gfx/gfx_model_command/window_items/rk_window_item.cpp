@@ -1,10 +1,10 @@
-#include "gfx/gfxmodel_command/window_items/rk_window_item.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "font/rk_font.h"
-#include "gfx/gfxmodel_command/rk_gfx_window.h"
+#include "gfx/gfx_model_command/rk_gfx_window.h"
 #include "gfx/rk_color_ops.h"
 #include "kernel/rk_device_context.h"
 #include "math/rk_matrix.h"

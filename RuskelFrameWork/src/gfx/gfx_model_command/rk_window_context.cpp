@@ -1,4 +1,4 @@
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 
 #include <vector>
 
@@ -18,7 +18,7 @@ void WindowContext::pushFontAdapter(const boost::shared_ptr<font::FontAdapter>& 
 
 void WindowContext::popFontAdapter() {
   if (font_stack.empty() || !font) {
-    debug::writeErrorLog("src/gfx/gfxmodel_command/rk_gfx_window", 171,
+    debug::writeErrorLog("src/gfx/gfx_model_command/rk_gfx_window", 171,
                          "rk::gfx::gfx_model_command::WindowContext::popFontAdapter");
     return;
   }
@@ -48,7 +48,7 @@ void WindowContext::drawColorStrip(const LineVertex* vertices, int count) const 
 }
 
 WhiteTexture::~WhiteTexture() {
-  if (texture_) texture_->release("src/gfx/gfxmodel_command/rk_gfx_window", 60);
+  if (texture_) texture_->release("src/gfx/gfx_model_command/rk_gfx_window", 60);
 }
 
 RkTexture12* WhiteTexture::get() {
