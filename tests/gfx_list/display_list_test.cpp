@@ -145,6 +145,15 @@ TEST_F(DisplayList, FindLastLocateAndClear) {
   EXPECT_EQ(list->findLastLocate(), nullptr);
 }
 
+TEST_F(DisplayList, ACommandMadeWithoutTheManagerIsReportedAndListedNowhere) {
+  rk::gfx::GfxListManager::destroyInstance();
+  auto command = std::make_unique<cmd::GfxSetColor>(rk::gfx::Color(1, 1, 1, 1));
+  EXPECT_EQ(log.entries("rk::gfx::GfxListManager::getInstance"), 1u);
+  command.reset();  // touches no manager
+  rk::gfx::GfxListManager::createInstance();
+  EXPECT_TRUE(rk::gfx::GfxListManager::getInstance()->commands().empty());
+}
+
 // Text goes to the display-list font literally at the locate position (cut to
 // integers) in the current colour; the debug font's list follows the commands.
 TEST_F(DisplayList, TextPrintsLiterallyAndTheDebugPrintListIsDrawnAfterTheCommands) {

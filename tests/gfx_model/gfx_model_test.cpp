@@ -3,6 +3,7 @@
 // draw many billboards of one texture as one draw.
 #include "gfx/gfx_model_command/rk_gfx_billboard.h"
 #include "gfx/gfx_model_command/rk_gfx_model_state.h"
+#include "gfx/rk_model.h"
 #include "gfx_model_rig.h"
 
 namespace gfxmodeltest {
@@ -76,6 +77,51 @@ TEST_F(ModelRig, AModelWithoutCommandsDrawsNothing) {
   drawModel();
   EXPECT_TRUE(draws().empty());
   EXPECT_TRUE(trace()->errors.empty());
+}
+
+// In the frame draw the model manager draws a gfx model in the passes of the
+// cameras its bits name, again in the shadow pass when a shadow-plane flag is
+// set, and never while it is invisible.
+TEST_F(ModelRig, TheModelManagerDrawsItInItsCamerasPassesAndTheShadowPass) {
+  rk::gfx::ModelManager* manager = rk::gfx::ModelManager::createInstance();
+  rk::gfx::CameraManager::getInstance()->createCamera(2);
+  std::unique_ptr<GfxModel> made(manager->createGfxModel());
+  EXPECT_EQ(made->getManager(), manager);
+  EXPECT_TRUE(manager->contains(made.get()));
+  EXPECT_TRUE(made->isZWrite());
+  EXPECT_EQ(made->zTest(), 1);
+  EXPECT_EQ(made->getShadowColor(), 0x80000000u);
+  EXPECT_FALSE(made->isShadowCast());
+  LineDraw line(made.get());
+  line.params().points = {{0, 0, 0, 0}, {1, 1, 0, 0}};
+
+  auto drawsIn = [&](const std::string& list) {
+    int n = 0;
+    for (const gpu::Command& c : commandsOf(list)) n += as<gpu::cmd::Draw>(c) != nullptr;
+    return n;
+  };
+  auto frame = [&] {
+    trace()->clear();
+    context->drawFrame();
+  };
+  frame();
+  EXPECT_EQ(drawsIn("command_list_[0]"), 0) << "a new model is invisible";
+  made->setVisible(true);
+  made->setRenderCameraBit(1 << 2);
+  frame();
+  EXPECT_EQ(drawsIn("command_list_[0]"), 0);
+  EXPECT_EQ(drawsIn("command_list_[2]"), 1);
+  made->setShadowPlane(true);
+  frame();
+  EXPECT_EQ(drawsIn("command_list_[2]"), 2);
+  made->setShadowPlaneOnly(true);
+  frame();
+  EXPECT_EQ(drawsIn("command_list_[2]"), 1);
+
+  made.reset();  // leaves the draw order; the command survives without an owner
+  EXPECT_TRUE(manager->models().empty());
+  EXPECT_EQ(line.owner_, nullptr);
+  rk::gfx::ModelManager::destroyInstance();
 }
 
 // Billboards: one draw per run of one texture, however many billboards or

@@ -166,7 +166,13 @@ TEST_F(Constants, ACameraPassUploadsItsStudioLightsAndFog) {
   rk::gfx::LightManager::getInstance()->lightingState().ambient = 0xFF804020u;
   context->drawFrame();
   context->drawFrame();
-  EXPECT_EQ(lights->has_directional, 0);
+  // Light-manager lighting brings the default directional light: a new light's
+  // half grey, shining down and forward.
+  EXPECT_EQ(lights->has_directional, 1);
+  EXPECT_FLOAT_EQ(lights->direction[0], -0.57735026f);
+  EXPECT_FLOAT_EQ(lights->direction[2], 0.57735026f);
+  EXPECT_FLOAT_EQ(lights->color[0], 0.5f);
+  EXPECT_EQ(lights->unlit, 0);
   EXPECT_EQ(lights->points[0].enabled, 0);
   EXPECT_FLOAT_EQ(lights->ambient[0], 64.0f / 255.0f);  // the studio's ambient colour
   EXPECT_EQ(lights->ambient[3], 1.0f);
@@ -174,6 +180,12 @@ TEST_F(Constants, ACameraPassUploadsItsStudioLightsAndFog) {
   EXPECT_FLOAT_EQ(passAmbient->color[2], 32.0f / 255.0f);
   EXPECT_EQ(passAmbient->color[3], 1.0f);
   EXPECT_EQ(material->diffuse[0], 0.0f);
+
+  // A studio with its lighting off marks the pass unlit.
+  studio->setLightMode(rk::gfx::StudioInfo::kLightingOff);
+  context->drawFrame();
+  context->drawFrame();
+  EXPECT_EQ(lights->unlit, 1);
 }
 
 TEST_F(Constants, LightingOnSetsTheColourStateOnTheBackgroundList) {

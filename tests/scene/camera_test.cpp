@@ -79,7 +79,7 @@ TEST_F(CameraTest, NewCameraHasTheDocumentedDefaults) {
   EXPECT_FLOAT_EQ(shadow.param_.theta, 1.5707964f);
   EXPECT_FLOAT_EQ(camera->shadowLight().parameter().range, 100.0f);
   ASSERT_NE(camera->spotLightInfo(), nullptr);
-  EXPECT_TRUE(rktest::nearMatrix(camera->spotLightInfo()->parameter().projection,
+  EXPECT_TRUE(rktest::nearMatrix(camera->spotLightProjection(),
                                  rk::math::matrixPerspectiveFovLH(1.5707964f, 1.0f, 0.001f, 1.0f), 0));
 
   // A negative number is a camera too, with the top bit; it is never drawn.

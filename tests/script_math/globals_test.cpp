@@ -4,8 +4,8 @@
 #include <boost/make_shared.hpp>
 
 #include "font/recording_adapter.h"
+#include "font/rk_font.h"
 #include "gfx/rk_gfx_list_manager.h"
-#include "kernel/rk_device_context.h"
 #include "script_math_fixture.h"
 
 namespace {
@@ -163,31 +163,28 @@ TEST_F(MathGlobals, WrongObjectsAreReportedAndGiveNeutralResults) {
   EXPECT_EQ(log_.entries("rk::script::math::`anonymous-namespace'::vec3MulMtxNormal"), 1u);
 }
 
-// The text is measured with the display-list font's adapter, literally (a
-// conversion in it reaches the adapter as written); a non-text measures nothing.
-TEST_F(MathGlobals, MessageRectMeasuresTheTextWithTheDisplayListFont) {
-  rk::DeviceContext::getInstance()->createFonts();
-  rk::gfx::GfxListManager::createInstance();
+// Texts (numbers as Lua writes them) are measured with the display list's
+// font, '%' and all; anything else is reported and measures nothing.
+TEST_F(MathGlobals, MessageRectMeasuresTextWithTheDisplayListFont) {
+  rk::gfx::GfxListManager* lists = rk::gfx::GfxListManager::createInstance();
+  auto font = boost::make_shared<rk::font::RKFont>();
   auto adapter = boost::make_shared<rktest::RecordingAdapter>();
-  rk::gfx::GfxListManager::getInstance()->font()->swapFontAdapter(adapter);
+  font->swapFontAdapter(adapter);
+  lists->setFont(font);
   EXPECT_EQ(run(R"(
-    same(values(calcMessageRect('HP %d %s %n')), {1, 2, 3, 4}, 0, 'text')
+    same(values(calcMessageRect('100% hit')), {1, 2, 3, 4}, 0, 'text')
     same(values(calcMessageRect(12)), {1, 2, 3, 4}, 0, 'number')
+    same(values(calcMessageRect({})), {0, 0, 0, 0}, 0, 'a table')
   )"), "");
-  EXPECT_EQ(adapter->calls, (std::vector<std::string>{"calcSize 0 0 [HP %d %s %n]", "calcSize 0 0 [12]"}));
-  EXPECT_TRUE(log_.empty());
-  EXPECT_EQ(run("same(values(calcMessageRect({})), {0, 0, 0, 0}, 0, 'table')"), "");
-  EXPECT_EQ(adapter->calls.size(), 2u);
+  EXPECT_EQ(adapter->calls, (std::vector<std::string>{"calcSize 0 0 [100% hit]", "calcSize 0 0 [12]"}));
   EXPECT_EQ(log_.entries("rk::script::math::`anonymous-namespace'::calcMessageRect"), 1u);
   EXPECT_NE(log_.text().find("rk_script_math(744)"), std::string::npos);
-  rk::gfx::GfxListManager::destroyInstance();
-  rk::DeviceContext::getInstance()->releaseDevice(false);
-}
 
-// Without the display list (or its font's adapter) every text measures as zeros.
-TEST_F(MathGlobals, MessageRectWithoutTheDisplayListIsEmpty) {
-  EXPECT_EQ(run("same(values(calcMessageRect('text')), {0, 0, 0, 0}, 0, 'text')"), "");
-  EXPECT_EQ(log_.entries("rk::gfx::GfxListManager::getInstance"), 1u);
+  lists->setFont({});
+  EXPECT_EQ(run("same(values(calcMessageRect('x')), {0, 0, 0, 0}, 0, 'no font')"), "");
+  rk::gfx::GfxListManager::destroyInstance();
+  EXPECT_EQ(run("same(values(calcMessageRect('x')), {0, 0, 0, 0}, 0, 'no display list')"), "");
+  EXPECT_EQ(log_.entries("rk::gfx::GfxListManager::getInstance"), 1u) << log_.text();
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstring>
 
+#include "gfx/rk_camera.h"
 #include "host/xmath.h"
+#include "kernel/rk_device_context.h"
 #include "math/rk_quaternion.h"
 #include "script_math_fixture.h"
 
@@ -209,10 +211,51 @@ TEST_F(MatrixObject, SwapYZExchangesTheUpperRowsAndTwiceRestores) {
   EXPECT_EQ(std::memcmp(once.m[3], original.m[3], sizeof once.m[3]), 0);
 }
 
-// Cameras are not part of the build yet: the matrix stays as it was.
-TEST_F(MatrixObject, CameraToCameraLeavesTheMatrixForNow) {
-  ASSERT_EQ(run("m = createMatrix() m:translation(1, 2, 3) m:calcCameraToCameraWorld(0, 1, createMatrix())"), "");
-  EXPECT_TRUE(near(matrixGlobal("m"), rk::math::matrixTranslation(1, 2, 3), 0));
+// Camera to camera: the placement camera A shows lands where camera B shows
+// the result; a missing camera is reported and leaves the matrix.
+TEST_F(MatrixObject, CameraToCameraCarriesAPlacementFromOneCamerasViewIntoAnothers) {
+  const unsigned oldWidth = rk::DeviceContext::getInstance()->screenWidth();
+  const unsigned oldHeight = rk::DeviceContext::getInstance()->screenHeight();
+  rk::DeviceContext::getInstance()->setScreenSize(1280, 720);
+  rk::gfx::CameraManager* cameras = rk::gfx::CameraManager::createInstance();
+  rk::gfx::Camera* a = cameras->createCamera(0);
+  rk::gfx::Camera* b = cameras->createCamera(-1);  // found again through the unsigned number
+  a->setEye({2, 3, -8, 0});
+  a->setAt({0, 1, 0, 0});
+  b->setEye({-6, 1, 4, 0});
+  b->setAt({1, 0, 1, 0});
+  b->setFovy(1.2f);
+
+  ASSERT_EQ(run("src = createMatrix() src:translation(1, 2, 3) m = createMatrix() "
+                "m:calcCameraToCameraWorld(0, 4294967295, src)"),
+            "");
+  const Matrix result = matrixGlobal("m");
+  const Matrix toScreenA = rk::math::matrixMultiply(a->viewMatrix(), a->projectionMatrix());
+  const Matrix toScreenB = rk::math::matrixMultiply(b->viewMatrix(), b->projectionMatrix());
+  EXPECT_TRUE(near(result, rk::math::matrixMultiply(rk::math::matrixMultiply(rk::math::matrixTranslation(1, 2, 3), toScreenA),
+                                                    rk::math::matrixInverse(toScreenB)),
+                   1e-4f));
+  // The point (1, 2, 3) seen by A and the result's origin seen by B share their
+  // place on the screen.
+  const rk::math::Vector4 seenByA = rk::math::vec3TransformCoord({1, 2, 3, 1}, toScreenA);
+  const rk::math::Vector4 placed = rk::math::vec3TransformCoord({0, 0, 0, 1}, result);
+  const rk::math::Vector4 seenByB = rk::math::vec3TransformCoord(placed, toScreenB);
+  EXPECT_NEAR(seenByB.x, seenByA.x, 1e-3f);
+  EXPECT_NEAR(seenByB.y, seenByA.y, 1e-3f);
+  EXPECT_NEAR(seenByB.z, seenByA.z, 1e-3f);
+  EXPECT_TRUE(log_.empty()) << log_.text();
+
+  // Missing cameras: one entry each, the matrix unchanged.
+  const char* name = "rk::script::math::`anonymous-namespace'::lua_Matrix_calcCameraToCameraWorld";
+  ASSERT_EQ(run("m:translation(4, 5, 6) m:calcCameraToCameraWorld(7, 0, src) m:calcCameraToCameraWorld(0, 8, src)"),
+            "");
+  EXPECT_TRUE(near(matrixGlobal("m"), rk::math::matrixTranslation(4, 5, 6), 0));
+  EXPECT_EQ(log_.entries(name), 2u);
+  EXPECT_NE(log_.text().find("(2834)"), std::string::npos) << log_.text();
+  EXPECT_NE(log_.text().find("(2835)"), std::string::npos) << log_.text();
+
+  rk::gfx::CameraManager::destroyInstance();
+  rk::DeviceContext::getInstance()->setScreenSize(oldWidth, oldHeight);
 }
 
 TEST_F(MatrixObject, WrongObjectsLeaveTheMatrixAndAreReported) {

@@ -9,7 +9,7 @@
 
 #include "gfx/rk_lense_flare.h"
 #include "gfx/rk_light.h"
-#include "gfx/rk_shader_info.h"
+#include "gfx/rk_model_draw_info.h"
 #include "gfx/rk_studio_info.h"
 #include "math/rk_matrix.h"
 #include "math/rk_vector.h"
@@ -97,6 +97,9 @@ class Camera : public policy::SharedObject {
   // Shader infos by number; number 0 is the spot-light info made with the camera.
   const std::map<int, ShaderInfoObject*>& shaderInfos() const { return shader_infos_; }
   ShaderInfoSpotLight* spotLightInfo() const;
+  // The spot-light info's projection (field of view pi / 2, aspect 1, near
+  // 0.001, far 1).
+  const math::Matrix& spotLightProjection() const { return spot_light_projection_; }
   // Near, far, left, right, top, bottom, as the last calcFrustumPlanes left them.
   const math::Vector4* frustumPlanes() const { return frustum_; }
 
@@ -200,6 +203,7 @@ class Camera : public policy::SharedObject {
   int camera_mode_ = 0;
   ShadowLight* shadow_light_ = nullptr;
   std::map<int, ShaderInfoObject*> shader_infos_;
+  math::Matrix spot_light_projection_ = math::matrixIdentity();
   float sound_distance_factor_ = 1.0f;
   float sound_rolloff_factor_ = 1.0f;
   float sound_zoom_param_ = 0.0f;

@@ -16,7 +16,8 @@ namespace rk::gfx {
 class GfxDeviceContext;
 
 // The base of every display-list command. Constructing one appends it to the
-// manager's list (the manager must exist); destroying one unlinks it.
+// manager's list (a missing manager is reported and the command stays in no
+// list); destroying one unlinks it.
 class GfxListObject {
  public:
   GfxListObject();

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <list>
 
+#include "gfx/rk_gmodel.h"
+
 namespace rk::gfx {
 
 class GfxDeviceContext;
@@ -48,10 +50,13 @@ class GfxModelCommand : public GfxModelList {
   void notify(GfxDeviceContext&) override {}
 };
 
-class GfxModel {
+class GfxModel : public GModel {
  public:
+  // Shadow off, both shadow-plane flags off, depth write and test on, shadow
+  // colour 0x80000000, no commands.
   GfxModel();
-  virtual ~GfxModel();
+  // Clears its commands' owner; destroys none of them.
+  ~GfxModel() override;
   GfxModel(const GfxModel&) = delete;
   GfxModel& operator=(const GfxModel&) = delete;
 
@@ -73,8 +78,17 @@ class GfxModel {
   // drawing. A run of billboards of one texture is drawn as one draw.
   void drawCommands(std::int32_t arg);
 
-  bool isVisible() const { return visible_; }
-  void setVisible(bool visible) { visible_ = visible; }
+  // The model manager's pass: the shadow-pass flag is not used.
+  void draw(int arg, bool shadowPass) override;
+  void setShadowPlane(bool on) override;
+  bool isShadowPlane() override;
+  void setShadowPlaneOnly(bool on) override;
+  bool isShadowPlaneOnly() override;
+  bool isShadow() override;
+  // Answers isShadow.
+  bool isShadowCast() override;
+  void setShadowColor(std::uint32_t argb) override;
+  std::uint32_t getShadowColor() override;
 
   bool isZWrite() const;
   void setZWrite(bool on);
@@ -85,7 +99,6 @@ class GfxModel {
 
  protected:
   Impl* impl_;
-  bool visible_ = false;
 };
 
 }  // namespace rk::gfx

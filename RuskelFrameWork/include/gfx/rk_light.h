@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "gfx/rk_shader_info.h"
-
 namespace rk::gfx {
+
+struct ShadowParameter;
 
 // One light, in the field order and widths of the classic fixed-function light.
 struct LightParameter {
@@ -73,12 +73,12 @@ class ShadowLight {
 
   Light& light() { return light_; }
   const Light& light() const { return light_; }
-  ShadowLightParameter& parameter() { return *parameter_; }
-  const ShadowLightParameter& parameter() const { return *parameter_; }
+  ShadowParameter& parameter() { return *parameter_; }
+  const ShadowParameter& parameter() const { return *parameter_; }
 
  private:
   Light light_;
-  ShadowLightParameter* parameter_;
+  ShadowParameter* parameter_;
 };
 
 class LightManager final : public ILightOwner {

@@ -12,6 +12,8 @@
 #include <deque>
 #include <list>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "audio/rk_audio_context.h"
 #include "gfx/rk_color.h"
@@ -44,6 +46,8 @@ struct StripVertex;
 struct TexturedVertex;
 }  // namespace gfx
 namespace policy { class CounterRelease; }
+namespace driver::directx { class DxModelRoot12; }
+namespace driver::directx::directx12 { class Directx12ModelDrawContext; }
 namespace res { class RomPack; }
 namespace task {
 class Task;
@@ -131,6 +135,31 @@ class DeviceContext {
   unsigned screenWidth() const { return screen_width_; }
   unsigned screenHeight() const { return screen_height_; }
 
+  // The display device's name and configuration records; nothing fills them,
+  // the screen-format script globals read them.
+  struct DisplayPathInfo {
+    host::gpu::Luid adapter;
+    std::uint32_t source_id = 0, target_id = 0, refresh_numerator = 0, refresh_denominator = 0, flags = 0;
+  };
+  struct DisplayModeInfo {
+    host::gpu::Luid adapter;
+    std::uint32_t info_type = 0, id = 0, width = 0, height = 0;
+  };
+  const char* displayDeviceName() const { return display_device_name_; }
+  const std::vector<DisplayPathInfo>& displayPaths() const { return display_paths_; }
+  const std::vector<DisplayModeInfo>& displayModes() const { return display_modes_; }
+
+  // The screen effect and its zoom-blur parameters, kept for the scripts' own
+  // globals; no drawing reads them. The device build sets the mode to 0.
+  struct ZoomBlurParam {
+    float scale[2] = {1.0f, 1.0f};
+    std::int32_t values[3] = {255, 255, 1};
+  };
+  int screenEffectMode() const { return screen_effect_mode_; }
+  void setScreenEffectMode(int mode) { screen_effect_mode_ = mode; }
+  const ZoomBlurParam& zoomBlurParam() const { return zoom_blur_; }
+  void setZoomBlurParam(const ZoomBlurParam& param) { zoom_blur_ = param; }
+
   // Written by the scripts' setResetMode and resetDevice; nothing else reads it.
   bool resetMode() const { return reset_mode_; }
   void setResetMode(bool mode) { reset_mode_ = mode; }
@@ -182,6 +211,12 @@ class DeviceContext {
   enum ConstantPool : int { kWorldPool, kMaterialPool, kAmbientPool, kCameraPool, kLightPool, kFogPool };
   ConstantSlotPool& constantPool(ConstantPool pool, unsigned frame) { return constant_pools_[pool][frame]; }
 
+  // The current frame's model draw context; null while no device exists.
+  driver::directx::directx12::Directx12ModelDrawContext* modelDrawContext() const {
+    return model_draw_context_[current_frame_];
+  }
+  // A new model root for the file; its load task is registered at once.
+  driver::directx::DxModelRoot12* createModelRoot(const std::string& name);
   // The camera whose list is being recorded, or null.
   gfx::Camera* currentCamera() const { return current_camera_; }
 
@@ -280,6 +315,8 @@ class DeviceContext {
   void uploadMaterial();
   // Binds the current pass's light, material, ambient and fog constants that are set.
   void bindPassConstants();
+  // Binds the frame's light constants (root 3) when the frame has them.
+  void bindLightSlot();
   // Uploads a studio's lights into fresh light, material and ambient slots.
   void applyStudioLights(const gfx::StudioInfo& studio);
   // The light records the light manager uploads; numbers above 15 are reported.
@@ -353,7 +390,7 @@ class DeviceContext {
   ConstantSlot* pass_material_slot_ = nullptr;
   ConstantSlot* pass_ambient_slot_ = nullptr;
   ConstantSlot* pass_fog_slot_ = nullptr;
-  // The per-frame model draw contexts: with the model draw context.
+  driver::directx::directx12::Directx12ModelDrawContext* model_draw_context_[kFrameCount] = {};
   host::gpu::Ref<host::gpu::Device> device_;
   host::gpu::Ref<host::gpu::Factory> dxgi_factory_;
   host::gpu::Ref<host::gpu::CommandQueue> command_queue_;
@@ -376,6 +413,9 @@ class DeviceContext {
   PipelineRecord pipeline_states_[PIPELINE_KIND_COUNT];
   std::deque<int> pipeline_stack_;
   unsigned current_frame_ = 0;
+  char display_device_name_[33] = {};
+  std::vector<DisplayPathInfo> display_paths_;
+  std::vector<DisplayModeInfo> display_modes_;
   driver::directx::DescriptorHeap desc_heap_;
   gfx::Camera* current_camera_ = nullptr;
   gfx::Color clear_color_{0.0f, 0.0f, 32.0f / 255.0f, 1.0f};
@@ -408,6 +448,8 @@ class DeviceContext {
   host::gpu::Luid adapter_luid_;
   std::list<policy::CounterRelease*> release_lists_[kFrameCount];
   std::unique_ptr<res::RomPack> shader_pack_;
+  int screen_effect_mode_ = 0;
+  ZoomBlurParam zoom_blur_;
 
   // The process's audio context, after every field of the device context.
   audio::AudioContext audio_context_;

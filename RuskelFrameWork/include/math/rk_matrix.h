@@ -6,6 +6,10 @@
 
 #include "math/rk_vector.h"
 
+namespace rk::gfx {
+class Camera;
+}
+
 namespace rk::math {
 
 struct alignas(16) Matrix {
@@ -44,5 +48,9 @@ Vector4 matrixToYawPitchRoll(const Matrix& m);
 // Clip space to the viewport's pixels (y downward). Half sizes are the integer
 // sizes shifted right by one, so an odd size loses its half pixel.
 Matrix matrixViewport(const Viewport& viewport);
+// M * (view_A * projection_A) * inverse(view_B * projection_B): a placement as
+// camera A shows it, carried into camera B's space. Both cameras' matrices are
+// brought up to date first.
+Matrix matrixBetweenCameras(gfx::Camera& a, gfx::Camera& b, const Matrix& m);
 
 }  // namespace rk::math

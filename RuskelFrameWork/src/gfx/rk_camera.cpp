@@ -88,7 +88,7 @@ Camera::Camera()
       shadow_light_(new ShadowLight),
       lens_flare_(new LenseFlare) {
   auto* spot = new ShaderInfoSpotLight;
-  spot->parameter().projection = math::matrixPerspectiveFovLH(1.5707964f, 1.0f, 0.001f, 1.0f);
+  spot_light_projection_ = math::matrixPerspectiveFovLH(1.5707964f, 1.0f, 0.001f, 1.0f);
   spot->parameter().angle = 0.7853982f;
   shader_infos_[0] = spot;
 }

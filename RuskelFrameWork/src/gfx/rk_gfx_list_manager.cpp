@@ -13,7 +13,10 @@ namespace {
 const SingletonReport kReport{"src/gfx/rk_gfx_list_manager", "rk::gfx::GfxListManager", 212, 221, 230};
 }
 
-GfxListObject::GfxListObject() { GfxListManager::getInstance()->commands_.push_back(this); }
+// Without a manager (reported by getInstance) the command is in no list.
+GfxListObject::GfxListObject() {
+  if (GfxListManager* manager = GfxListManager::getInstance()) manager->commands_.push_back(this);
+}
 
 GfxListObject::~GfxListObject() {
   if (GfxListManager* manager = GfxListManager::findInstance()) manager->commands_.remove(this);

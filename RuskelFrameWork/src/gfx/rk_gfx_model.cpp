@@ -6,6 +6,7 @@
 #include "gfx/gfx_model_command/rk_gfx_model_state.h"
 #include "gfx/gfx_model_command/rk_gfx_wipe.h"
 #include "gfx/rk_gfx_list_device_context.h"
+#include "gfx/rk_model.h"
 #include "kernel/rk_device_context.h"
 
 namespace rk::gfx {
@@ -87,6 +88,23 @@ void GfxModel::drawCommands(std::int32_t arg) {
     command->execute(context, arg);
   }
   context.flushBatch();
+}
+
+void GfxModel::draw(int arg, bool) { drawCommands(arg); }
+void GfxModel::setShadowPlane(bool on) { impl_->shadow_plane_ = on; }
+bool GfxModel::isShadowPlane() { return impl_->shadow_plane_; }
+void GfxModel::setShadowPlaneOnly(bool on) { impl_->shadow_plane_only_ = on; }
+bool GfxModel::isShadowPlaneOnly() { return impl_->shadow_plane_only_; }
+bool GfxModel::isShadow() { return impl_->shadow_; }
+bool GfxModel::isShadowCast() { return isShadow(); }
+void GfxModel::setShadowColor(std::uint32_t argb) { impl_->shadow_color_ = argb; }
+std::uint32_t GfxModel::getShadowColor() { return impl_->shadow_color_; }
+
+GfxModel* ModelManager::createGfxModel() {
+  auto* model = new GfxModel;
+  model->setManager(this);
+  addModel(model);
+  return model;
 }
 
 bool GfxModel::isZWrite() const { return impl_->z_write_; }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "gfx/rk_color.h"
+#include "gfx/rk_model_draw_info.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_instance_table.h"
@@ -45,7 +46,7 @@ Light::~Light() {
   }
 }
 
-ShadowLight::ShadowLight() : light_(0), parameter_(new ShadowLightParameter) {
+ShadowLight::ShadowLight() : light_(0), parameter_(new ShadowParameter) {
   LightParameter& p = light_.param_;
   p = LightParameter{};
   p.type = 2;

@@ -13,9 +13,13 @@
 #include "gfx/rk_texture_manager.h"
 #include "kernel/rk_error_log.h"
 #include "kernel/rk_global_data.h"
+#include "gfx/rk_model.h"
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_instance_table.h"
 #include "math/rk_counter_manager.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_anime_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_mesh_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_node_unit.h"
 #include "platform/driver/rk_device_lost_notify.h"
 #include "platform/driver/rk_device_recreate_notify.h"
 #include "platform/driver/rk_stopwatch.h"
@@ -79,7 +83,11 @@ void DeviceContext::shutdown() {
   // 4. Script-state manager: closes every state, running each Destructer.
   if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
   // 5. Effect system: with the effects.
-  // 6. Model manager: with the scene.
+  // 6. Model manager, with every model still listed.
+  if (gfx::ModelManager* models = gfx::ModelManager::findInstance()) {
+    models->deleteModels();
+    gfx::ModelManager::destroyInstance();
+  }
   // 7.
   delete window_config_.model_sync_task;
   window_config_.model_sync_task = nullptr;
@@ -127,9 +135,12 @@ void DeviceContext::shutdown() {
   // 24.
   driver::DeviceReCreateNotifyManager::destroyInstance();
   driver::DeviceLostNotifyManager::destroyInstance();
-  // 25. The fence goes after a last GPU wait; then the device. The mesh,
-  // animation and node units go here too: with the model reader.
+  // 25. The fence goes after a last GPU wait; then the mesh, animation and
+  // node units; then the device.
   shutdownFence();
+  if (singletonExists(InstanceSlot::MeshUnit)) driver::directx::directx12::DX12MeshUnit::destroyInstance();
+  if (singletonExists(InstanceSlot::AnimeUnit)) driver::directx::directx12::DX12AnimeUnit::destroyInstance();
+  if (singletonExists(InstanceSlot::NodeUnit)) driver::directx::directx12::DX12NodeUnit::destroyInstance();
   releaseDevice(false);
   // 26. The audio thread stops its players and is joined; then the engine goes.
   audio_context_.stop();

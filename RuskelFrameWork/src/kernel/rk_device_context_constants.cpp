@@ -90,6 +90,8 @@ void DeviceContext::bindPassConstants() {
   bindSlot(pass_fog_slot_);
 }
 
+void DeviceContext::bindLightSlot() { bindSlot(light_slot_[current_frame_]); }
+
 void DeviceContext::applyStudioLights(const gfx::StudioInfo& studio) {
   if (!device_) return;
   ConstantSlot* light = acquireSlot<DX12DirectionalLight>();
@@ -113,6 +115,11 @@ void DeviceContext::uploadLightSlots(ConstantSlot* lightSlot, ConstantSlot* mate
   std::memset(material, 0, sizeof *material);
   ambient->use_color = 0;
   setFour(light->eye, eye.x, eye.y, eye.z, 1.0f);
+  // A studio with its lighting off has models drawn unlit.
+  light->unlit = studio.lightMode() == gfx::StudioInfo::kLightingOff ? 1 : 0;
+  // The studio's ambient colour lights models under either kind of lighting.
+  const gfx::Color& studioAmbient = studio.ambientColor();
+  setFour(light->ambient, studioAmbient.getR(), studioAmbient.getG(), studioAmbient.getB(), 1.0f);
 
   if (studio.lightMode() == gfx::StudioInfo::kOwnLights) {
     setFour(ambient->color, 0.0f, 0.0f, 0.0f, 1.0f);
@@ -141,14 +148,21 @@ void DeviceContext::uploadLightSlots(ConstantSlot* lightSlot, ConstantSlot* mate
     return;
   }
 
-  // The light manager's lighting: its ambient colour, no directional or point light.
+  // The light manager's lighting: its ambient colour, no point light, and the
+  // default directional light (a new light's direction and colour), so that a
+  // scene nobody has lit yet still shows its models.
   setFour(ambient->color, 0.2f, 0.2f, 0.2f, 1.0f);
   if (singletonExists(InstanceSlot::LightManager)) {
     const gfx::Color c = gfx::colorFromArgb(gfx::LightManager::getInstance()->lightingState().ambient);
     setFour(ambient->color, c.getR(), c.getG(), c.getB(), 1.0f);
   }
-  const gfx::Color& studioAmbient = studio.ambientColor();
-  setFour(light->ambient, studioAmbient.getR(), studioAmbient.getG(), studioAmbient.getB(), 1.0f);
+  gfx::Light defaultLight(0);
+  const gfx::LightParameter& d = defaultLight.param_;
+  const float length =
+      std::sqrt(d.direction[0] * d.direction[0] + d.direction[1] * d.direction[1] + d.direction[2] * d.direction[2]);
+  for (int i = 0; i < 3; ++i) light->direction[i] = d.direction[i] / length;
+  light->has_directional = 1;
+  setFour(light->color, d.diffuse[0], d.diffuse[1], d.diffuse[2], 1.0f);
 }
 
 void DeviceContext::fillFogSlot(ConstantSlot* slot, const gfx::Camera& camera) {

@@ -8,6 +8,7 @@
 
 #include "font/rk_font.h"
 #include "fs/rk_file_manager.h"
+#include "platform/driver/directx_driver/rk_directx12_model_draw_context.h"
 #include "rk_device_context_internal.h"
 #include "policy/rk_counter_release.h"
 #include "res/rk_resource.h"
@@ -33,6 +34,7 @@ std::wstring cameraAllocatorName(int camera) {
 }  // namespace
 
 void DeviceContext::initDevice() {
+  screen_effect_mode_ = 0;
   createDevice();
   check(device_->createCommandQueue(gpu::CommandQueueDesc{}, &command_queue_), 2215, L"device_->CreateCommandQueue()");
 
@@ -70,7 +72,8 @@ void DeviceContext::initDevice() {
     ambient->use_color = 0;
     default_ambient_slot_[frame] = slot;
   }
-  // The per-frame model draw contexts: with the model draw context.
+  for (auto*& drawContext : model_draw_context_)
+    if (!drawContext) drawContext = new driver::directx::directx12::Directx12ModelDrawContext;
   createFonts();
 }
 
@@ -201,7 +204,11 @@ void DeviceContext::createFonts() {
 }
 
 void DeviceContext::releaseDevice(bool recovering) {
-  // The per-frame model draw contexts: with the model draw context.
+  // The draw contexts' constant pairs hold slots of the heap released below.
+  for (auto*& drawContext : model_draw_context_) {
+    delete drawContext;
+    drawContext = nullptr;
+  }
   for (unsigned frame = 0; frame < kFrameCount; ++frame) {
     // The two slots belong to the ambient and light pools cleared below; they
     // are forgotten with them, so a rebuild makes its own.

@@ -8,6 +8,8 @@
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
+#include "gfx/rk_model.h"
+#include "platform/driver/directx_driver/rk_directx12_model_draw_context.h"
 #include "rk_device_context_internal.h"
 #include "kernel/rk_device_lost_recover_event.h"
 #include "kernel/rk_error_log.h"
@@ -49,7 +51,7 @@ const char* removedReasonText(host::HResult reason) {
 void DeviceContext::drawFrame() {
   const unsigned frame = current_frame_;
   if (!default_ambient_slot_[frame]) return;  // no device yet
-  // The frame's model draw context is reset here: with the model draw context.
+  if (model_draw_context_[frame]) model_draw_context_[frame]->resetFrame();
   command_lists_.clear();
   for (auto& pools : constant_pools_) pools[frame].rewind();
   check(command_allocator_bg_clear_[frame]->reset(), 3397, L"command_allocator_bg_clear_[current_frame_]->Reset()");
@@ -68,21 +70,22 @@ void DeviceContext::drawFrame() {
   }
   closeNowCommandList();
 
-  // Every model's world transform: with the model manager.
+  gfx::ModelManager* models = gfx::ModelManager::findInstance();
+  if (models) models->buildMatrices();
 
   if (gfx::CameraManager* cameras = gfx::CameraManager::getInstance()) {
     for (int number = 0; number < kCameraCount; ++number) {
       gfx::Camera* camera = cameras->getCamera(number);
       if (!camera) continue;
-      // The camera's frustum planes and its studio's planar shadow matrices: with
-      // the cameras and the model draw information.
+      camera->calcFrustumPlanes(0.0f);
+      camera->studioInfo().top()->updateShadowMatrices();
       beginCommandList(camera, false, false);
       gpu::GraphicsCommandList* list = getNowCommandList();
       if (list) {
         list->clearDepthStencilView(depth_stencil_.getDSVHandle(), gpu::D3D12_CLEAR_FLAG_STENCIL, 1.0f, 0, 0, nullptr);
         list->omSetStencilRef(1);
       }
-      // The camera's models: with the model manager.
+      if (list && models) models->drawForCamera(*camera);
       if (list) {
         list->clearDepthStencilView(depth_stencil_.getDSVHandle(), gpu::D3D12_CLEAR_FLAG_STENCIL, 1.0f, 0, 0, nullptr);
         list->omSetStencilRef(1);

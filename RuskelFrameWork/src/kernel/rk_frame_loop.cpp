@@ -1,8 +1,10 @@
 #include "kernel/rk_frame_loop.h"
 
 #include "actor/rk_actor.h"
+#include "audio/rk_audio_context.h"
 #include "ctrl/rk_controller.h"
 #include "fs/rk_file_manager.h"
+#include "gfx/rk_camera.h"
 #include "gfx/rk_wipe_manager.h"
 #include "host/ui.h"
 #include "kernel/rk_device_context.h"
@@ -83,7 +85,18 @@ void updateFramework(float dt) {
   if (IGameAdapter* adapter = context->gameAdapter()) adapter->update(dt);
   // 5. Every task: scripts, physics, sound, sync, models, cameras.
   if (task::TaskManager* tasks = task::TaskManager::getInstance()) tasks->update(dt);
-  // 6. Audio listener from the listener camera, under the audio lock: with the audio.
+  // 6. The listener follows the listener camera's view and projection (the
+  // identity without that camera); the audio thread reads it under the lock.
+  if (audio::AudioContext* audio = audio::AudioContext::getInstance()) {
+    math::Matrix listener = math::matrixIdentity();
+    if (gfx::CameraManager* cameras = gfx::CameraManager::getInstance()) {
+      if (gfx::Camera* camera = cameras->getCamera(audio->listenerCameraNumber())) {
+        camera->updateMatrices();
+        listener = math::matrixMultiply(camera->viewMatrix(), camera->projectionMatrix());
+      }
+    }
+    audio->setListenerMatrix(listener);
+  }
   // 7. The first queued wipe.
   if (gfx::WipeManager* wipes = gfx::WipeManager::findInstance()) wipes->update();
   // 8. The system controller's previous state.

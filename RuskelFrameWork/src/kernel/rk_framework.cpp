@@ -13,6 +13,7 @@
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
+#include "gfx/rk_model.h"
 #include "gfx/rk_wipe_manager.h"
 #include "gfx/rk_texture_manager.h"
 #include "kernel/rk_device_context.h"
@@ -24,6 +25,9 @@
 #include "kernel/rk_input_context.h"
 #include "kernel/rk_window_proc.h"
 #include "math/rk_counter_manager.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_anime_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_mesh_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_node_unit.h"
 #include "platform/driver/rk_device_lost_notify.h"
 #include "platform/driver/rk_device_recreate_notify.h"
 #include "platform/driver/rk_stopwatch.h"
@@ -69,7 +73,9 @@ void startupFramework() {
   input->getDriver()->update(0);  // four pad records before the first frame
   task::TaskManager::createInstance();                    // 8
   flush::SyncUnit::createInstance();                      // 9
-  // 10. Model sync task, kept in the window configuration: with the models.
+  // 10. The model sync task, kept in the window configuration.
+  delete context->windowConfig().model_sync_task;
+  context->windowConfig().model_sync_task = new gfx::ModelSyncTask;
   math::CounterManager::createInstance();                 // 11
   context->setStopWatch(driver::StopWatch::initialize());  // 12: created paused
   // 13. Script-state manager: no states and no user libraries yet.
@@ -77,14 +83,16 @@ void startupFramework() {
   controller::ControllerManager::createInstance();     // 14
   gfx::CameraManager::createInstance();                // 15
   actor::ActorManager::createInstance();               // 16
-  // 17. Model manager: with the models.
+  gfx::ModelManager::createInstance();                 // 17: the model update, task priority 137
   collision::CollisionGroupManager::createInstance();  // 18
   rigidbody::RigidBodyManager::createInstance();       // 19: the physics step, task priority 7
   gfx::RkTextureManager::createInstance();             // 20
   gfx::LightManager::createInstance();                 // 21
   gfx::WipeManager::createInstance();                  // 22
   gfx::GfxListManager::createInstance();               // 23
-  // 24-26. Mesh, animation and node units: with the model reader.
+  driver::directx::directx12::DX12MeshUnit::createInstance();   // 24
+  driver::directx::directx12::DX12AnimeUnit::createInstance();  // 25
+  driver::directx::directx12::DX12NodeUnit::createInstance();   // 26
   flush::FlushUnit::createInstance();                  // 27
   // 28. Script cache.
   script::ScriptCache::createInstance();

@@ -1,5 +1,7 @@
 #include "math/rk_matrix.h"
 
+#include "gfx/rk_camera.h"
+
 #include <cmath>
 
 #include "rk_xmath_bridge.h"
@@ -93,6 +95,14 @@ Matrix matrixViewport(const Viewport& vp) {
   r.m[3][2] = vp.minDepth;
   r.m[3][3] = 1.0f;
   return r;
+}
+
+Matrix matrixBetweenCameras(gfx::Camera& a, gfx::Camera& b, const Matrix& m) {
+  a.updateMatrices();
+  b.updateMatrices();
+  const Matrix toScreenA = matrixMultiply(a.viewMatrix(), a.projectionMatrix());
+  const Matrix toScreenB = matrixMultiply(b.viewMatrix(), b.projectionMatrix());
+  return matrixMultiply(matrixMultiply(m, toScreenA), matrixInverse(toScreenB));
 }
 
 }  // namespace rk::math

@@ -2,6 +2,8 @@
 // numbers. Object methods live beside their creators in rk_script_math_*.cpp.
 #include "script/rk_script_math.h"
 
+#include <string>
+
 #include "font/rk_font.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "kernel/rk_error_log.h"
@@ -16,17 +18,18 @@ namespace {
 
 // text -> left, top, right, bottom of the text in the display-list font. A
 // value that is neither a string nor a number is reported and measures
-// nothing (all zeros). The text is measured as it stands, never used as a
-// format.
+// nothing (all zeros), as does a display list without a font. The text is
+// measured as it is: a '%' in it is no format.
 int calcMessageRect(lua_State* L) {
-  font::FontRect rect;
-  if (const char* text = toTextArg(L, 1)) {
-    gfx::GfxListManager* manager = gfx::GfxListManager::getInstance();
-    if (font::RKFont* font = manager ? manager->font().get() : nullptr) font->getStringRectFormat(&rect, 0, 0, "%s", text);
-  } else {
-    debug::writeErrorLog(kSource, 744, "rk::script::math::`anonymous-namespace'::calcMessageRect");
-  }
+  const char* arg = toTextArg(L, 1);
+  const std::string text = arg ? arg : "";
   lua_settop(L, 0);
+  rk::font::FontRect rect;
+  if (!arg) {
+    debug::writeErrorLog(kSource, 744, "rk::script::math::`anonymous-namespace'::calcMessageRect");
+  } else if (rk::gfx::GfxListManager* lists = rk::gfx::GfxListManager::getInstance()) {
+    if (lists->font()) lists->font()->getStringRectFormat(&rect, 0, 0, "%s", text.c_str());
+  }
   return pushNumbers(L, {static_cast<double>(rect.left), static_cast<double>(rect.top),
                          static_cast<double>(rect.right), static_cast<double>(rect.bottom)});
 }

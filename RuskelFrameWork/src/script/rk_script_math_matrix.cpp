@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "../math/rk_xmath_bridge.h"
+#include "gfx/rk_camera.h"
+#include "kernel/rk_error_log.h"
 #include "math/rk_quaternion.h"
 #include "rk_script_math_internal.h"
 
@@ -335,11 +337,29 @@ int lua_Matrix_copy(lua_State* L) {
   return 0;
 }
 
-// Camera A number, camera B number, M. The cameras are not part of the build
-// yet: the matrix stays unchanged, as it does for a camera that does not exist.
+// Camera A number, camera B number, M: self = M carried through camera A's view
+// and projection and back through camera B's. A missing camera is reported and
+// leaves self unchanged.
 int lua_Matrix_calcCameraToCameraWorld(lua_State* L) {
-  matrix(L, "rk::script::math::`anonymous-namespace'::lua_Matrix_calcCameraToCameraWorld");
+  static const char kName[] = "rk::script::math::`anonymous-namespace'::lua_Matrix_calcCameraToCameraWorld";
+  Matrix* m = matrix(L, kName);
+  const int numberA = static_cast<int>(toUint32Arg(L, 2));
+  const int numberB = static_cast<int>(toUint32Arg(L, 3));
+  Matrix* source = toMatrix(L, 4);
   lua_settop(L, 0);
+  if (!m) return 0;
+  gfx::CameraManager* cameras = gfx::CameraManager::getInstance();
+  if (!cameras) return 0;
+  gfx::Camera* a = cameras->getCamera(numberA);
+  gfx::Camera* b = cameras->getCamera(numberB);
+  if (!a) debug::writeErrorLog(kSource, 2834, kName);
+  if (!b) debug::writeErrorLog(kSource, 2835, kName);
+  if (!a || !b) return 0;
+  if (!source) {
+    reportNullObject(kName);
+    return 0;
+  }
+  *m = rk::math::matrixBetweenCameras(*a, *b, *source);
   return 0;
 }
 

@@ -1,8 +1,8 @@
 #include "gfx/gfx_model_command/rk_gfx_laser.h"
 
+#include "gfx/rk_gfx_helper.h"
 #include "gfx/rk_gfx_list_device_context.h"
 #include "kernel/rk_device_context.h"
-#include "kernel/rk_error_log.h"
 
 namespace rk::gfx::gfx_model_command {
 
@@ -121,9 +121,12 @@ void Laser::drawAlongPath(GfxDeviceContext& context) {
     context.flushStrip();
     return;
   }
-  // Nothing draws the two-texture list: it is reported and left undrawn.
-  if (context.pen_records_.size() > 2)
-    debug::writeErrorLog("src/gfx/rk_gfx_helper", 97, "rk::gfx::GfxHelper::drawTriangleStrip");
+  if (context.pen_records_.size() <= 2) return;
+  DeviceContext* dc = DeviceContext::getInstance();
+  const ColorStateBackup saved = dc->backupColorState();
+  context.applyTexturesAndColor();
+  GfxHelper::drawTriangleStrip(context.pen_records_.data(), context.pen_records_.size());
+  dc->restoreColorState(saved);
 }
 
 }  // namespace rk::gfx::gfx_model_command

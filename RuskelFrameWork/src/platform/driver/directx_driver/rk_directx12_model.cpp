@@ -9,6 +9,10 @@
 #include "gfx/rk_vertex_buffer.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
+#include "kernel/rk_hr_exception.h"
+#include "kernel/rk_instance_table.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_anime_unit.h"
+#include "platform/driver/directx_driver/dx12units/rk_dx12_node_unit.h"
 
 namespace rk::driver::directx {
 
@@ -104,16 +108,87 @@ std::uint32_t ModelReader::readDWORD() {
 
 // ---- DxModelRoot12 ----
 
-DxModelRoot12::DxModelRoot12(const std::string& name) : name_(name) {
+namespace {
+std::string folderOf(const std::string& name) {
   const std::size_t slash = name.rfind('/');
-  folder_ = slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
+  return slash == std::string::npos ? std::string() : name.substr(0, slash + 1);
 }
+}  // namespace
+
+DxModelRoot12::DxModelRoot12(const std::string& name)
+    : Task(0, "DxModelRoot"), name_(name), folder_(folderOf(name)) {}
 
 DxModelRoot12::~DxModelRoot12() {
   if (mesh_container_) mesh_container_->release(kSource, 130);
+  mesh_container_ = nullptr;
+  // The units are checked as the framework's order guarantees them; the tree
+  // and the controller are this root's own either way.
+  if (controller_) {
+    directx12::DX12AnimeUnit::getInstance();
+    delete controller_;
+  }
+  if (node_tree_) {
+    directx12::DX12NodeUnit::getInstance();
+    delete node_tree_;
+  }
+}
+
+int DxModelRoot12::initStep(float) {
+  if (state_ == kIdle) return 1;
+  std::string stored, mode;
+  const bool compressed = fs::FileManager::mapAssetName(stored, mode, name_);
+  try {
+    resource_ = fs::FileManager::getInstance()->loadFile(stored, mode.c_str(), compressed, nullptr);
+  } catch (const HrException& e) {
+    // A model file that cannot be opened is reported; the root stays idle and is never drawn.
+    debug::writeErrorLog(kSource, 150, (std::string("rk::driver::directx::DxModelRoot12::initStep\n") + e.what()).c_str());
+    state_ = kIdle;
+    return 1;
+  }
+  folder_ = folderOf(name_);
+  setActive(true);
+  return 0;
+}
+
+void DxModelRoot12::update(float) {
+  if (state_ == kLoading) {
+    if (!resource_ || !resource_->isLoaded()) return;
+    ModelReader reader(resource_.get());
+    makeModel(reader);
+    state_ = kMeshRead;
+  }
+  if (state_ != kMeshRead) return;
+  if (!mesh_container_ || !texturesReady()) return;
+  state_ = kReady;
+  setActive(false);
+  applyPose();
+}
+
+bool DxModelRoot12::texturesReady() const {
+  for (const MeshContainer* mesh : mesh_container_->meshes) {
+    if (!mesh->material) continue;
+    for (const gfx::RkTexture* t : mesh->material->textures)
+      if (t && !t->info().loaded_) return false;
+  }
+  return true;
 }
 
 void DxModelRoot12::makeModel(ModelReader& reader) {
+  readMeshPart(reader);
+  res::ResourceData* resource = reader.resource();
+  if (!resource) return;
+  if (singletonExists(InstanceSlot::AnimeUnit)) {
+    delete controller_;
+    controller_ = directx12::DX12AnimeUnit::getInstance()->createAnimationController(resource);
+  }
+  if (singletonExists(InstanceSlot::NodeUnit)) {
+    delete node_tree_;
+    node_tree_ = directx12::DX12NodeUnit::getInstance()->createNodeTree(resource);
+  }
+  applyPose();
+}
+
+void DxModelRoot12::readMeshPart(ModelReader& reader) {
   // A tag mismatch is reported and the blocks are looked for from the start.
   if (!reader.isString("EX-FILE")) {
     report(137, kMakeModel);
@@ -131,7 +206,7 @@ void DxModelRoot12::makeModel(ModelReader& reader) {
       if (!existed) report(149, kMakeModel);
       if (mesh_container_) mesh_container_->release(kSource, 150);
       mesh_container_ = c;
-      return;  // the animation and node parts follow here with their units
+      return;
     }
   }
 
@@ -158,8 +233,6 @@ void DxModelRoot12::makeModel(ModelReader& reader) {
       break;
     }
   }
-  // The animation controller, the node tree and the first pose follow here
-  // once their units exist.
 }
 
 void DxModelRoot12::readTextures(ModelReader& reader) {

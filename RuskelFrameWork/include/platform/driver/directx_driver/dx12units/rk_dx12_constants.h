@@ -33,7 +33,9 @@ struct DX12Material {
   float emissive[4];
   float shadow_color[4];
   std::uint8_t shadow_pass;
-  std::uint8_t pad[3];
+  // 1 when the mesh has no texture view to sample: the shader reads white.
+  std::uint8_t untextured;
+  std::uint8_t pad[2];
 };
 
 struct DX12PointLight {
@@ -57,6 +59,9 @@ struct DX12DirectionalLight {
   float eye[4];      // w is 1
   float ambient[4];  // w is 1
   DX12PointLight points[kPointLights];
+  // 1 when the pass's lighting is switched off: models draw unlit.
+  std::uint8_t unlit;
+  std::uint8_t pad2[3];
 };
 
 struct DX12Ambient {
@@ -82,10 +87,11 @@ struct DX12FOGInfo {
   float end;
 };
 
-static_assert(offsetof(DX12Material, shadow_pass) == 64);
+static_assert(offsetof(DX12Material, shadow_pass) == 64 && offsetof(DX12Material, untextured) == 65);
 static_assert(sizeof(DX12PointLight) == 48 && offsetof(DX12PointLight, ambient) == 32);
 static_assert(offsetof(DX12DirectionalLight, has_directional) == 12 && offsetof(DX12DirectionalLight, eye) == 32);
-static_assert(offsetof(DX12DirectionalLight, points) == 64 && sizeof(DX12DirectionalLight) <= 1024);
+static_assert(offsetof(DX12DirectionalLight, points) == 64 && offsetof(DX12DirectionalLight, unlit) == 832);
+static_assert(sizeof(DX12DirectionalLight) <= 1024);
 static_assert(offsetof(DX12Ambient, use_color) == 16);
 static_assert(offsetof(DX12FOGInfo, enabled) == 12 && offsetof(DX12FOGInfo, end) == 36);
 
