@@ -50,7 +50,7 @@ constexpr Alias kAliases[] = {
     {u8"ＭＳ Ｐ明朝", "IPAPGothic"},     {u8"MS PMincho", "IPAPGothic"},  {u8"MS UI Gothic", "IPAPGothic"},
     {u8"メイリオ", "IPAPGothic"},         {u8"Meiryo", "IPAPGothic"},      {u8"Courier New", "DejaVu Sans Mono"},
     {u8"Courier", "DejaVu Sans Mono"},    {u8"Consolas", "DejaVu Sans Mono"}, {u8"Terminal", "DejaVu Sans Mono"},
-    {u8"Fixedsys", "DejaVu Sans Mono"},   {u8"System", "DejaVu Sans"},     {u8"Arial", "DejaVu Sans"},
+    {u8"Fixedsys", "DejaVu Sans Mono"},   {u8"System", "IPAGothic"},     {u8"Arial", "DejaVu Sans"},
     {u8"Tahoma", "DejaVu Sans"},          {u8"Verdana", "DejaVu Sans"},    {u8"Times New Roman", "DejaVu Serif"},
 };
 

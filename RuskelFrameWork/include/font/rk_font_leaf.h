@@ -16,6 +16,9 @@ namespace rk::gfx { class RkTexture; class RkTexture12; }
 
 namespace rk::font {
 
+// A DDS file of one surface of 32-bit B G R A pixels, rows top first.
+std::vector<std::uint8_t> ddsOf(const std::vector<std::uint8_t>& bgra, int width, int height);
+
 class FontLeaf : public gfx::GResource {
  public:
   using DrawContext = FontAdapter::DrawContext;

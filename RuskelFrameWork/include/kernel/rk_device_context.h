@@ -290,6 +290,8 @@ class DeviceContext {
   void drawVertexStrip(const gfx::ScreenVertex* vertices, int count);
   void drawColorStrip(const gfx::LineVertex* vertices, int count, int pipeline);
   void drawTexturedStrip(gfx::RkTexture* texture, const gfx::TexturedVertex* vertices, int count);
+  // The same under another position-colour-uv pipeline kind (the stencil-masked one).
+  void drawTexturedStrip(gfx::RkTexture* texture, const gfx::TexturedVertex* vertices, int count, int pipeline);
   void drawColorUVStrip(const gfx::StripVertex* vertices, int count);
   void drawIndexedColorUV(const gfx::StripVertex* vertices, std::uint16_t vertexCount, const std::uint16_t* indices,
                           std::uint16_t indexCount);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 #include "gfx/rk_color_ops.h"
 #include "gfx/rk_draw_vertex.h"
 #include "kernel/rk_device_context.h"
@@ -18,7 +18,8 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-// A DDS file of one 32-bit surface with the masks of B8G8R8A8.
+}  // namespace
+
 std::vector<std::uint8_t> ddsOf(const std::vector<std::uint8_t>& bgra, int width, int height) {
   std::vector<std::uint8_t> out(128 + bgra.size(), 0);
   std::memcpy(out.data(), "DDS ", 4);
@@ -39,7 +40,6 @@ std::vector<std::uint8_t> ddsOf(const std::vector<std::uint8_t>& bgra, int width
   std::memcpy(out.data() + 128, bgra.data(), bgra.size());
   return out;
 }
-}  // namespace
 
 void FontLeaf12::getRect(FontRect* out) {
   if (out) *out = rect_;
@@ -123,7 +123,11 @@ void OutlineFontLeaf::draw(const FontRect& rect, const gfx::Color& color, DrawCo
   const float t = sign * static_cast<float>(rect.top), b = sign * static_cast<float>(rect.bottom);
   const gfx::TexturedVertex quad[4] = {
       {l, t, 0, 1, argb, 0, 0}, {r, t, 0, 1, argb, 1, 0}, {l, b, 0, 1, argb, 0, 1}, {r, b, 0, 1, argb, 1, 1}};
-  DeviceContext::getInstance()->drawTexturedStrip(glyph_texture_, quad, 4);
+  DeviceContext* device = DeviceContext::getInstance();
+  if (context)
+    device->drawTexturedStrip(glyph_texture_, quad, 4, context->texturedPipeline());
+  else
+    device->drawTexturedStrip(glyph_texture_, quad, 4);
 }
 
 }  // namespace rk::font

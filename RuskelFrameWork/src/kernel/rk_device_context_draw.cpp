@@ -92,9 +92,14 @@ void DeviceContext::drawColorStrip(const gfx::LineVertex* v, int count, int pipe
 }
 
 void DeviceContext::drawTexturedStrip(gfx::RkTexture* texture, const gfx::TexturedVertex* v, int count) {
+  drawTexturedStrip(texture, v, count, PIPELINE_TRIANGLE_COLOR_UV);
+}
+
+void DeviceContext::drawTexturedStrip(gfx::RkTexture* texture, const gfx::TexturedVertex* v, int count,
+                                      int pipeline) {
   if (count <= 0 || !getNowCommandList()) return;
   setTexture(texture);
-  immediate(*this, gfx::VERTEX_KIND_POSITION_COLOR_UV, PIPELINE_TRIANGLE_COLOR_UV, kTriangleStrip, count,
+  immediate(*this, gfx::VERTEX_KIND_POSITION_COLOR_UV, pipeline, kTriangleStrip, count,
             [&](gfx::VertexBuffer* b, int i) { pushTextured(b, v[i].x, v[i].y, v[i].z, v[i].color, v[i].u, v[i].v); });
 }
 

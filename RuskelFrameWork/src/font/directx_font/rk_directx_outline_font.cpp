@@ -2,11 +2,12 @@
 
 #include <cmath>
 #include <map>
+#include <set>
 #include <string>
 
 #include "font/rk_font_function.h"
 #include "font/rk_font_leaf.h"
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 #include "gfx/rk_color_ops.h"
 #include "gfx/rk_draw_vertex.h"
 #include "kernel/rk_device_context.h"
@@ -27,10 +28,14 @@ struct DirectXOutlineFont::Impl {
   std::string face_;
   GdiFont font_;
   std::map<char16_t, FontLeaf*> glyphs_;
+  // Code units the face could not render since the last rebuild: tried once,
+  // so their error box does not come back with every draw.
+  std::set<char16_t> missing_;
 
   void releaseGlyphs(int line) {
     for (auto& entry : glyphs_) entry.second->release(kSource, line);
     glyphs_.clear();
+    missing_.clear();
   }
 
   // Renders every code unit of the text that has no glyph yet; a code unit
@@ -40,11 +45,14 @@ struct DirectXOutlineFont::Impl {
     host::ui::Window* window = DeviceContext::getInstance()->getWindowHandle();
     for (wchar_t unit : wide) {
       const auto key = static_cast<char16_t>(unit);
-      if (glyphs_.count(key)) continue;
+      if (glyphs_.count(key) || missing_.count(key)) continue;
       OutlineGlyphRecord record;
       FontRect cell;
       auto bitmap = createOutlineGlyphBitmap(key, font_, window, pen_size_, 0, 0, quality_, &cell, &record);
-      if (!bitmap) continue;
+      if (!bitmap) {
+        missing_.insert(key);
+        continue;
+      }
       auto* leaf = new OutlineFontLeaf(record);
       leaf->addRef();
       glyphs_.emplace(key, leaf);

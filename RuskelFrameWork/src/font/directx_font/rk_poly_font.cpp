@@ -6,7 +6,7 @@
 
 #include "font/rk_font_function.h"
 #include "font/rk_font_leaf.h"
-#include "gfx/gfxmodel_command/rk_window_context.h"
+#include "gfx/gfx_model_command/rk_window_context.h"
 #include "gfx/rk_color_ops.h"
 #include "kernel/rk_device_context.h"
 #include "util/rk_text.h"
