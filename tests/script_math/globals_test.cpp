@@ -1,6 +1,11 @@
 // The math globals on plain numbers as scripts call them: registration, the
 // argument rule (non-numbers read as 0), several results as several values,
 // rectangles, masks, colours, vectors, quaternions, planes and sphere tests.
+#include <boost/make_shared.hpp>
+
+#include "font/recording_adapter.h"
+#include "font/rk_font.h"
+#include "gfx/rk_gfx_list_manager.h"
 #include "script_math_fixture.h"
 
 namespace {
@@ -158,17 +163,28 @@ TEST_F(MathGlobals, WrongObjectsAreReportedAndGiveNeutralResults) {
   EXPECT_EQ(log_.entries("rk::script::math::`anonymous-namespace'::vec3MulMtxNormal"), 1u);
 }
 
-// Measuring needs the display list's font, which is not part of the build
-// yet: every text measures as the empty rectangle; a non-text is reported.
-TEST_F(MathGlobals, MessageRectTakesTextOnly) {
+// Texts (numbers as Lua writes them) are measured with the display list's
+// font, '%' and all; anything else is reported and measures nothing.
+TEST_F(MathGlobals, MessageRectMeasuresTextWithTheDisplayListFont) {
+  rk::gfx::GfxListManager* lists = rk::gfx::GfxListManager::createInstance();
+  auto font = boost::make_shared<rk::font::RKFont>();
+  auto adapter = boost::make_shared<rktest::RecordingAdapter>();
+  font->swapFontAdapter(adapter);
+  lists->setFont(font);
   EXPECT_EQ(run(R"(
-    same(values(calcMessageRect('text')), {0, 0, 0, 0}, 0, 'text')
-    same(values(calcMessageRect(12)), {0, 0, 0, 0}, 0, 'number')
+    same(values(calcMessageRect('100% hit')), {1, 2, 3, 4}, 0, 'text')
+    same(values(calcMessageRect(12)), {1, 2, 3, 4}, 0, 'number')
+    same(values(calcMessageRect({})), {0, 0, 0, 0}, 0, 'a table')
   )"), "");
-  EXPECT_TRUE(log_.empty());
-  EXPECT_EQ(run("calcMessageRect({})"), "");
+  EXPECT_EQ(adapter->calls, (std::vector<std::string>{"calcSize 0 0 [100% hit]", "calcSize 0 0 [12]"}));
   EXPECT_EQ(log_.entries("rk::script::math::`anonymous-namespace'::calcMessageRect"), 1u);
   EXPECT_NE(log_.text().find("rk_script_math(744)"), std::string::npos);
+
+  lists->setFont({});
+  EXPECT_EQ(run("same(values(calcMessageRect('x')), {0, 0, 0, 0}, 0, 'no font')"), "");
+  rk::gfx::GfxListManager::destroyInstance();
+  EXPECT_EQ(run("same(values(calcMessageRect('x')), {0, 0, 0, 0}, 0, 'no display list')"), "");
+  EXPECT_EQ(log_.entries("rk::gfx::GfxListManager::getInstance"), 1u) << log_.text();
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "host/xmath.h"
 #include "math/rk_quaternion.h"
+#include "gfx/rk_camera.h"
 #include "script_math_fixture.h"
 
 namespace {
@@ -219,10 +220,42 @@ TEST_F(MatrixObject, SwapYZExchangesTheUpperRowsAndTwiceRestores) {
   EXPECT_EQ(std::memcmp(once.m[3], original.m[3], sizeof once.m[3]), 0);
 }
 
-// Cameras are not part of the build yet: the matrix stays as it was.
-TEST_F(MatrixObject, CameraToCameraLeavesTheMatrixForNow) {
-  ASSERT_EQ(run("m = createMatrix() m:translation(1, 2, 3) m:calcCameraToCameraWorld(0, 1, createMatrix())"), "");
-  EXPECT_TRUE(near(matrixGlobal("m"), rk::math::matrixTranslation(1, 2, 3), 0));
+// self := M carried from camera A's clip space into camera B's; a camera
+// that does not exist is reported and leaves self as it was.
+TEST_F(MatrixObject, CameraToCameraCarriesMFromOneCamerasClipSpaceToTheOther) {
+  rk::gfx::CameraManager* cameras = rk::gfx::CameraManager::createInstance();
+  rk::gfx::Camera* a = cameras->createCamera(0);
+  rk::gfx::Camera* b = cameras->createCamera(3);
+  b->setEye({5, 1, -10, 0});
+  b->setFovy(0.5f);
+  b->updateMatrices();
+  ASSERT_EQ(run(R"(
+    m, given = createMatrix(), createMatrix()
+    given:rotationY(0.3)
+    m:calcCameraToCameraWorld(0, 3, given)
+    missingA, missingB = createMatrix(), createMatrix()
+    missingA:translation(1, 2, 3) missingB:translation(1, 2, 3)
+    missingA:calcCameraToCameraWorld(9, 3, given)
+    missingB:calcCameraToCameraWorld(0, -1, given)
+  )"), "");
+  const Matrix clipA = rk::math::matrixMultiply(a->viewMatrix(), a->projectionMatrix());
+  const Matrix clipB = rk::math::matrixMultiply(b->viewMatrix(), b->projectionMatrix());
+  const Matrix want = rk::math::matrixMultiply(rk::math::matrixMultiply(rk::math::matrixRotationAxis({0, 1, 0, 0}, 0.3f), clipA),
+                                               rk::math::matrixInverse(clipB));
+  EXPECT_TRUE(near(matrixGlobal("m"), want, 1e-5f));
+  // What M places in A's clip space lands at the same clip position of B's.
+  const rk::math::Vector4 p{0.25f, -0.5f, 3.0f, 0.0f};
+  const rk::math::Vector4 viaA = rk::math::vec3TransformCoord(rk::math::vec3TransformCoord(p, matrixGlobal("m")), clipB);
+  const rk::math::Vector4 direct = rk::math::vec3TransformCoord(p, rk::math::matrixMultiply(rk::math::matrixRotationAxis({0, 1, 0, 0}, 0.3f), clipA));
+  EXPECT_NEAR(viaA.x, direct.x, 2e-3f);  // through an inverse projection: loose
+  EXPECT_NEAR(viaA.y, direct.y, 2e-3f);
+  EXPECT_TRUE(near(matrixGlobal("missingA"), rk::math::matrixTranslation(1, 2, 3), 0));
+  EXPECT_TRUE(near(matrixGlobal("missingB"), rk::math::matrixTranslation(1, 2, 3), 0));
+  const std::string name = "rk::script::math::`anonymous-namespace'::lua_Matrix_calcCameraToCameraWorld";
+  EXPECT_EQ(log_.entries(name), 2u) << log_.text();
+  EXPECT_NE(log_.text().find("rk_script_math(2834)"), std::string::npos);
+  EXPECT_NE(log_.text().find("rk_script_math(2835)"), std::string::npos);
+  rk::gfx::CameraManager::destroyInstance();
 }
 
 TEST_F(MatrixObject, WrongObjectsLeaveTheMatrixAndAreReported) {

@@ -6,6 +6,10 @@
 
 #include "math/rk_vector.h"
 
+namespace rk::gfx {
+class Camera;
+}
+
 namespace rk::math {
 
 struct alignas(16) Matrix {
@@ -44,5 +48,8 @@ Vector4 matrixToYawPitchRoll(const Matrix& m);
 // Clip space to the viewport's pixels (y downward). Half sizes are the integer
 // sizes shifted right by one, so an odd size loses its half pixel.
 Matrix matrixViewport(const Viewport& viewport);
+// M * (view_A * projection_A) * inverse(view_B * projection_B): takes what M
+// places in camera A's clip space to the same place in camera B's.
+Matrix matrixBetweenCameras(const gfx::Camera& a, const gfx::Camera& b, const Matrix& m);
 
 }  // namespace rk::math

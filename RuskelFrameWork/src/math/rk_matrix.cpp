@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "gfx/rk_camera.h"
 #include "rk_xmath_bridge.h"
 
 namespace rk::math {
@@ -93,6 +94,12 @@ Matrix matrixViewport(const Viewport& vp) {
   r.m[3][2] = vp.minDepth;
   r.m[3][3] = 1.0f;
   return r;
+}
+
+Matrix matrixBetweenCameras(const gfx::Camera& a, const gfx::Camera& b, const Matrix& m) {
+  const Matrix clipA = matrixMultiply(a.viewMatrix(), a.projectionMatrix());
+  const Matrix clipB = matrixMultiply(b.viewMatrix(), b.projectionMatrix());
+  return matrixMultiply(matrixMultiply(m, clipA), matrixInverse(clipB));
 }
 
 }  // namespace rk::math

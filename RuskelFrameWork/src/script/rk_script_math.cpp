@@ -2,6 +2,10 @@
 // numbers. Object methods live beside their creators in rk_script_math_*.cpp.
 #include "script/rk_script_math.h"
 
+#include <string>
+
+#include "font/rk_font.h"
+#include "gfx/rk_gfx_list_manager.h"
 #include "kernel/rk_error_log.h"
 #include "math/rk_fft.h"
 #include "math/rk_normal_rand.h"
@@ -14,12 +18,20 @@ namespace {
 
 // text -> left, top, right, bottom of the text in the display-list font. A
 // value that is neither a string nor a number is reported and measures
-// nothing. The display list and its font are not part of the build yet, so
-// every text measures as the empty rectangle for now.
+// nothing (all zeros), as does a display list without a font. The text is
+// measured as it is: a '%' in it is no format.
 int calcMessageRect(lua_State* L) {
-  if (!toTextArg(L, 1)) debug::writeErrorLog(kSource, 744, "rk::script::math::`anonymous-namespace'::calcMessageRect");
+  const char* arg = toTextArg(L, 1);
+  const std::string text = arg ? arg : "";
   lua_settop(L, 0);
-  return pushNumbers(L, {0, 0, 0, 0});
+  rk::font::FontRect rect;
+  if (!arg) {
+    debug::writeErrorLog(kSource, 744, "rk::script::math::`anonymous-namespace'::calcMessageRect");
+  } else if (rk::gfx::GfxListManager* lists = rk::gfx::GfxListManager::getInstance()) {
+    if (lists->font()) lists->font()->getStringRectFormat(&rect, 0, 0, "%s", text.c_str());
+  }
+  return pushNumbers(L, {static_cast<double>(rect.left), static_cast<double>(rect.top),
+                         static_cast<double>(rect.right), static_cast<double>(rect.bottom)});
 }
 
 // seed (optional): without a number the seed is 1.

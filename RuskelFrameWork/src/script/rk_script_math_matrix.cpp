@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "../math/rk_xmath_bridge.h"
+#include "gfx/rk_camera.h"
+#include "kernel/rk_error_log.h"
 #include "math/rk_quaternion.h"
 #include "rk_script_math_internal.h"
 
@@ -335,11 +337,34 @@ int lua_Matrix_copy(lua_State* L) {
   return 0;
 }
 
-// Camera A number, camera B number, M. The cameras are not part of the build
-// yet: the matrix stays unchanged, as it does for a camera that does not exist.
+// Camera A number, camera B number, M: self := M carried from camera A's clip
+// space into camera B's. A camera that does not exist is reported and leaves
+// the matrix unchanged, as does an M that is no matrix.
 int lua_Matrix_calcCameraToCameraWorld(lua_State* L) {
-  matrix(L, "rk::script::math::`anonymous-namespace'::lua_Matrix_calcCameraToCameraWorld");
+  const char* kName = "rk::script::math::`anonymous-namespace'::lua_Matrix_calcCameraToCameraWorld";
+  Matrix* self = matrix(L, kName);
+  const auto numberA = static_cast<std::uint32_t>(toInt64Arg(L, 2));
+  const auto numberB = static_cast<std::uint32_t>(toInt64Arg(L, 3));
+  const Matrix* m = toMatrix(L, 4);
   lua_settop(L, 0);
+  if (!self) return 0;
+  rk::gfx::CameraManager* cameras = rk::gfx::CameraManager::getInstance();
+  if (!cameras) return 0;
+  const rk::gfx::Camera* a = cameras->getCamera(static_cast<int>(numberA));
+  if (!a) {
+    debug::writeErrorLog(kSource, 2834, kName);
+    return 0;
+  }
+  const rk::gfx::Camera* b = cameras->getCamera(static_cast<int>(numberB));
+  if (!b) {
+    debug::writeErrorLog(kSource, 2835, kName);
+    return 0;
+  }
+  if (!m) {
+    reportNullObject(kName);
+    return 0;
+  }
+  *self = rk::math::matrixBetweenCameras(*a, *b, *m);
   return 0;
 }
 
