@@ -134,19 +134,34 @@ TEST(RKFontTest, DestructionReleasesTheAdapterReference) {
   EXPECT_EQ(destroyed, 1);
 }
 
-TEST(RKFontTest, AdapterSlotsDispatchThroughTheInterface) {
-  auto a = boost::make_shared<RecordingAdapter>();
-  boost::shared_ptr<rk::font::FontAdapter> base = a;
-  EXPECT_TRUE(base->initUpdate("IPAGothic"));
-  base->setFontName("DejaVu Sans");
-  EXPECT_STREQ(base->getFontName(), "DejaVu Sans");
-  EXPECT_TRUE(base->changeFont());
-  base->setPenSize(2);
-  base->setQuarity(4);
-  base->reserved();
-  base->release();
-  EXPECT_EQ(a->calls, (std::vector<std::string>{"initUpdate IPAGothic", "changeFont", "setPenSize 2",
-                                                "setQuarity 4", "release"}));
+// A caller draws with another adapter by swapping it in and putting the old
+// one back: while it is in, every call the font makes reaches it alone, and
+// the font's own queue of prints is not the adapter's to keep.
+TEST(RKFontTest, ASwappedInAdapterTakesEveryCallUntilTheOldOneIsBack) {
+  RKFont font;
+  auto own = boost::make_shared<RecordingAdapter>();
+  auto borrowed = boost::make_shared<RecordingAdapter>();
+  borrowed->cell = {8, 16, 0, 0};
+  font.swapFontAdapter(own);
+  font.printf(1, 1, 0, "queued");
+
+  boost::shared_ptr<rk::font::FontAdapter> previous = font.swapFontAdapter(borrowed);
+  font.stringPrint(nullptr, 5, 6, "drawn");
+  rk::font::FontRect rect;
+  font.getStringRectFormat(&rect, 0, 0, "%d", 42);
+  EXPECT_EQ(font.getFontSize(), &borrowed->cell);
+  font.printNow(7, 8, 0xFF000000, 0, 0, "now");
+  EXPECT_EQ(font.swapFontAdapter(previous), borrowed);
+
+  font.setFontSizePx(20);
+  EXPECT_EQ(font.getFontSize(), &own->cell);
+  EXPECT_EQ(borrowed->calls, (std::vector<std::string>{"stringPrint null 5 6 [drawn] 0", "calcSize 0 0 [42]",
+                                                       "getFontSize", "setFontSizePx 32",
+                                                       "print 7 8 [now] FF000000 0 0"}));
+  EXPECT_EQ(own->calls, (std::vector<std::string>{"setFontSizePx 20", "getFontSize"}));
+  EXPECT_FLOAT_EQ(borrowed->cell.y, 32.0f) << "the borrowed adapter keeps the size printNow gave it";
+  ASSERT_EQ(font.prints().size(), 1u);
+  EXPECT_EQ(font.prints().front()->text, "queued");
 }
 
 TEST(FontSizeConversionTest, NinetySixPixelsPerSeventyTwoPoints) {

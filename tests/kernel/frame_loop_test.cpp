@@ -21,6 +21,7 @@ class FrameLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
     rktest::resetDeviceContext();
+    rktest::drainMessages();  // what an earlier test's window left in the queue
     host::clock::useManualClock(true);
     host::clock::advanceManualClock(10.0);
     rk::driver::StopWatchImpl::resetSharedStateForTests();

@@ -10,6 +10,7 @@
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "framework_test_support.h"
 #include "host/gpu.h"
@@ -40,17 +41,40 @@ struct Box {
   bool frameworkWasDown;
 };
 
-// The framework's slots that start-up fills and shut-down empties.
+// Every slot that the framework's start-up fills and its shut-down empties.
 const InstanceSlot kFrameworkSlots[] = {
-    InstanceSlot::DeviceLostNotifyManager, InstanceSlot::DeviceReCreateNotifyManager, InstanceSlot::GlobalVariable,
-    InstanceSlot::ResourceManager,         InstanceSlot::FileManager,                 InstanceSlot::InputContext,
-    InstanceSlot::TaskManager,             InstanceSlot::StopWatchCounter,
+    InstanceSlot::DeviceLostNotifyManager, InstanceSlot::DeviceReCreateNotifyManager,
+    InstanceSlot::GlobalVariable,          InstanceSlot::ResourceManager,
+    InstanceSlot::FileManager,             InstanceSlot::InputContext,
+    InstanceSlot::TaskManager,             InstanceSlot::SyncUnit,
+    InstanceSlot::CounterManager,          InstanceSlot::StopWatchCounter,
+    InstanceSlot::ScriptStateManager,      InstanceSlot::ControllerManager,
+    InstanceSlot::CameraManager,           InstanceSlot::ActorManager,
+    InstanceSlot::CollisionGroupManager,   InstanceSlot::RigidBodyManager,
+    InstanceSlot::TextureManager,          InstanceSlot::LightManager,
+    InstanceSlot::WipeManager,             InstanceSlot::GfxListManager,
+    InstanceSlot::FlushUnit,               InstanceSlot::ScriptCache,
 };
 
 int filledSlots() {
   int n = 0;
   for (InstanceSlot slot : kFrameworkSlots) n += rk::singletonExists(slot) ? 1 : 0;
   return n;
+}
+
+// Which of all the slots are filled; a run must leave them as it found them.
+std::vector<int> allFilledSlots() {
+  std::vector<int> filled;
+  for (int slot = 0; slot < rk::kInstanceSlotCount; ++slot)
+    if (rk::instanceSlot(static_cast<InstanceSlot>(slot))) filled.push_back(slot);
+  return filled;
+}
+
+std::vector<int> missingSlots() {
+  std::vector<int> missing;
+  for (InstanceSlot slot : kFrameworkSlots)
+    if (!rk::singletonExists(slot)) missing.push_back(static_cast<int>(slot));
+  return missing;
 }
 
 // The first script: counts the frames it has run in the number "frames" and,
@@ -147,9 +171,10 @@ TEST_F(RunGameTest, NormalRunBootsLoopsAndTakesTheGameDownBeforeTheFramework) {
     context->windowConfig().client_width = 640;
     context->windowConfig().client_height = 360;
   };
-  int slotsAtBoot = 0, slotsAtShutdown = 0;
+  std::vector<int> missingAtBoot{-1}, missingAtShutdown{-1};
+  const std::vector<int> before = allFilledSlots();
   adapter.onBoot = [&] {
-    slotsAtBoot = filledSlots();
+    missingAtBoot = missingSlots();
     EXPECT_TRUE(ui::isWindow(context->getWindowHandle()));
     int w = 0, h = 0;
     ui::clientSize(context->getWindowHandle(), &w, &h);
@@ -158,16 +183,16 @@ TEST_F(RunGameTest, NormalRunBootsLoopsAndTakesTheGameDownBeforeTheFramework) {
   };
   int scriptFrames = 0;
   adapter.onShutdown = [&] {
-    slotsAtShutdown = filledSlots();
+    missingAtShutdown = missingSlots();
     scriptFrames = framesCounted();
   };
   closeAfter(6);
 
   EXPECT_EQ(run(), 0);
-  const int total = static_cast<int>(std::size(kFrameworkSlots));
-  EXPECT_EQ(slotsAtBoot, total);
-  EXPECT_EQ(slotsAtShutdown, total);
+  EXPECT_EQ(missingAtBoot, std::vector<int>()) << "slots the start-up did not fill";
+  EXPECT_EQ(missingAtShutdown, std::vector<int>()) << "slots gone before the game's shut-down";
   EXPECT_EQ(filledSlots(), 0);
+  EXPECT_EQ(allFilledSlots(), before) << "the shut-down empties every slot the start-up filled";
   EXPECT_EQ(context->screenWidth(), 640u);
   EXPECT_STREQ(context->caption(), kCaption);
   ASSERT_GE(trace.size(), 4u);

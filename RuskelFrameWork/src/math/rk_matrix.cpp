@@ -1,9 +1,8 @@
 #include "math/rk_matrix.h"
 
-#include "gfx/rk_camera.h"
-
 #include <cmath>
 
+#include "gfx/rk_camera.h"
 #include "rk_xmath_bridge.h"
 
 namespace rk::math {
