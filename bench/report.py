@@ -49,7 +49,9 @@ def load(folder):
                     continue
                 if bench.get("run_type") == "aggregate" and bench.get("aggregate_name") != "median":
                     continue
-                runs[name.split("/real_time")[0].split("/manual_time")[0]] = bench
+                # "Name/arg" stays; run options such as "/iterations:5" or "/real_time" go.
+                parts = [p for p in name.split("/") if ":" not in p and p not in ("real_time", "manual_time")]
+                runs["/".join(parts)] = bench
     return runs
 
 

@@ -224,21 +224,34 @@ TEST_F(FileManagerTest, ReloadRefillsTheSameResource) {
   }
 }
 
-// A container is inflated straight into its resource; a reload of that
-// resource in mid-transfer gets fresh bytes and ends with the file's content.
-TEST_F(FileManagerTest, AContainerReloadedInMidTransferEndsWithItsContent) {
+// A container is inflated straight into its resource and handed over in one
+// pass, however large. A reload of that resource before the hand-over clears
+// the inflated bytes: the resource is not ready until the reload has
+// delivered, and then holds the file's content.
+TEST_F(FileManagerTest, AContainerIsInflatedInPlaceAndAReloadBeforeItsHandOverWins) {
   const Bytes content = rktest::randomBytes(2 * kChunk + 7, 11);
   ResourcePtr r = files_->loadFile(write("mid.a", rktest::containerOf(content)), "rb", true, nullptr);
   files_->notify();    // starts the load
   files_->loadStep();  // opens
-  files_->loadStep();  // inflates and hands over the first chunk
+  files_->loadStep();  // inflates and hands everything over
   ASSERT_EQ(files_->transferState(), rk::fs::kTransferChunkReady);
-  files_->notify();
   r->reload();
   EXPECT_EQ(r->size(), content.size());
+  files_->notify();
+  EXPECT_FALSE(r->isLoaded()) << "the cleared bytes are not delivered as the file's";
   drain();
   ASSERT_TRUE(r->isLoaded());
   EXPECT_EQ(rktest::resourceBytes(*r), content);
+
+  ResourcePtr again = files_->loadFile(write("again.a", rktest::containerOf(content)), "rb", true, nullptr);
+  int handOvers = 0;
+  for (int i = 0; i < 20 && !again->isLoaded(); ++i) {
+    files_->loadStep();
+    if (files_->transferState() == rk::fs::kTransferChunkReady) ++handOvers;
+    files_->notify();
+  }
+  EXPECT_EQ(handOvers, 1);
+  EXPECT_EQ(rktest::resourceBytes(*again), content);
   EXPECT_TRUE(log_.empty()) << log_.text();
 }
 

@@ -164,12 +164,20 @@ void FileManager::Impl::readChunk() {
     total = header.uncompressedSize;
     copied = 0;
   }
-  const std::uint64_t chunk = copied < total ? std::min<std::uint64_t>(total - copied, record.buffer.size()) : 0;
+  // Bytes inflated in place do not pass through the buffer: the rest of them
+  // is handed over as one chunk, in one pass of the main thread.
+  bool inPlace;
+  {
+    boost::lock_guard<boost::mutex> guard(fileLock());
+    inPlace = record.in_place;
+  }
+  const std::uint64_t limit = inPlace ? total : record.buffer.size();
+  const std::uint64_t chunk = copied < total ? std::min<std::uint64_t>(total - copied, limit) : 0;
   // While the state is "read" the buffer belongs to this thread.
   std::uint8_t* buffer = record.buffer.data();
   if (compressed) {
     // Bytes inflated in place are already where they belong.
-    if (chunk && output) std::memcpy(buffer, output.get() + copied, chunk);
+    if (chunk && !inPlace && output) std::memcpy(buffer, output.get() + copied, chunk);
   } else if (mode == "r") {
     readText(buffer, chunk, copied + chunk == total);
   } else {

@@ -250,7 +250,10 @@ void FileManager::notify() {
       [[fallthrough]];
     case kTransferComplete: {
       boost::lock_guard<boost::mutex> guard(fileLock());
-      if (m.current && m.current->resource) m.current->resource->setReady(true);
+      // Bytes inflated in place that a reload took back (and cleared) are not
+      // the file's: the queued reload makes the resource ready.
+      const bool takenBack = m.record.in_place && !m.record.target;
+      if (m.current && m.current->resource && !takenBack) m.current->resource->setReady(true);
       m.current.reset();
       m.record.state = kTransferDelivered;
       m.record.target = nullptr;
