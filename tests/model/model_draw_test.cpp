@@ -242,6 +242,20 @@ TEST_F(ModelDraw, TheShadowPassFlattensOnTheLowestNumberedPlaneInTheShadowColour
   }
 }
 
+TEST_F(ModelDraw, ALoadedModelDrawsAgainAfterTheDeviceIsRebuilt) {
+  DxModelRoot12* root = loadRobot();
+  ASSERT_EQ(drawPass(root).size(), 3u);
+  gpu::injectPresentResult(host::DXGI_ERROR_DEVICE_RESET);
+  context->drawFrame();  // lost, released and built again
+  ASSERT_NE(context->modelDrawContext(), nullptr);
+  const std::vector<gpu::TraceDraw> draws = drawPass(root);
+  ASSERT_EQ(draws.size(), 3u);
+  EXPECT_NE(draws[0].texture, 0u);  // the texture was set up again from its bytes
+  EXPECT_EQ(draws[0].count, 36u);
+  EXPECT_EQ(materialOf(draws[0]).diffuse[0], 1.0f);
+  EXPECT_EQ(log.entries("rk::driver::directx::directx12::ModelMeshContainer::setupContainer"), 0u);
+}
+
 TEST_F(ModelDraw, TextureCoordinateOffsetsStartFromTheFileEveryTime) {
   DxModelRoot12* root = loadRobot();
   auto uvOf = [&](float du, float dv) {

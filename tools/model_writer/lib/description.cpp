@@ -1,5 +1,6 @@
 // The model description: a short text that names textures, materials, shapes,
 // the node tree and the animation keys of a model file.
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <sstream>
@@ -99,11 +100,14 @@ bool statement(const std::string& word, std::istringstream& in, ModelFile& model
         continue;
       }
       if (option == "mesh") {
-        std::uint32_t index = 0;
-        if ((in >> index) && index < model.meshes.size()) {
-          n.meshes.push_back(index);
-          continue;
+        // One or more indices, up to the next option word.
+        bool any = false, ok = true;
+        while (ok && (in >> std::ws) && std::isdigit(in.peek())) {
+          std::uint32_t index = 0;
+          ok = (in >> index) && index < model.meshes.size();
+          if (ok) n.meshes.push_back(index), any = true;
         }
+        if (any && ok) continue;
       }
       return error = "bad node option " + option, false;
     }

@@ -137,8 +137,10 @@ int DxModelRoot12::initStep(float) {
   if (state_ == kIdle) return 1;
   std::string stored, mode;
   const bool compressed = fs::FileManager::mapAssetName(stored, mode, name_);
+  fs::FileManager* files = fs::FileManager::getInstance();
+  if (!files) return 1;  // reported by getInstance; asked again next frame
   try {
-    resource_ = fs::FileManager::getInstance()->loadFile(stored, mode.c_str(), compressed, nullptr);
+    resource_ = files->loadFile(stored, mode.c_str(), compressed, nullptr);
   } catch (const HrException& e) {
     // A model file that cannot be opened is reported; the root stays idle and is never drawn.
     debug::writeErrorLog(kSource, 150, (std::string("rk::driver::directx::DxModelRoot12::initStep\n") + e.what()).c_str());
