@@ -37,6 +37,8 @@ ModelManager::ModelManager() : Task(137, "ModelManager") {
 }
 
 ModelManager::~ModelManager() {
+  // The task manager's final sweep may delete the manager before shut-down does.
+  if (instanceSlot(InstanceSlot::ModelManager) == this) instanceSlot(InstanceSlot::ModelManager) = nullptr;
   rigidbody::setModelDriver({});
   for (auto& entry : order_)
     if (entry.second->getManager() == this) entry.second->setManager(nullptr);
