@@ -45,6 +45,13 @@ ModelManager::~ModelManager() {
   order_.clear();
 }
 
+Model* ModelManager::createModel() {
+  auto* model = new Model;
+  model->setManager(this);
+  addModel(model);
+  return model;
+}
+
 void ModelManager::addModel(GModel* model) {
   if (!model || contains(model)) return;
   order_.emplace(model->getRenderPriority(), model);  // after the equal keys
