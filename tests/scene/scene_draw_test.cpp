@@ -148,4 +148,30 @@ TEST_F(SceneDraw, ReadBackOfCameraZeroShowsTheBoxesItDraws) {
   EXPECT_TRUE(log.empty()) << log.text();
 }
 
+TEST_F(SceneDraw, ASphereModelDrawsItsMarkerOfItsRadiusAtItsPlaceInCameraZeroOnly) {
+  start(false, kWidth, kHeight);
+  manager = rk::gfx::ModelManager::createInstance();
+  rk::gfx::CameraManager::getInstance()->createCamera(0);
+  rk::gfx::CameraManager::getInstance()->createCamera(1)->setViewport({120, 90, 40, 30, 0.0f, 1.0f});
+  rk::gfx::SphereModel sphere;  // drawn from its creation, invisible or not
+  sphere.setRadius(2.5f);
+  sphere.setPos({1, 2, 0, 0});
+  manager->addModel(&sphere);
+  trace()->clear();
+  frame();
+  std::vector<const host::gpu::TraceDraw*> lines;
+  for (const host::gpu::TraceDraw& d : trace()->draws)
+    if (d.topology == host::gpu::D3D_PRIMITIVE_TOPOLOGY_LINELIST) lines.push_back(&d);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0]->viewport.width, float(kWidth));
+  EXPECT_EQ(lines[0]->count, 48u);  // three circles of eight segments
+  EXPECT_EQ(lines[0]->vertexFloats(0, 0, 3), (std::vector<float>{0, 2.5f, 0}));
+  float translation[3] = {};
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(lines[0]->constant(0, (12 + i) * sizeof(float), &translation[i]));
+  EXPECT_EQ(translation[0], 1.0f);
+  EXPECT_EQ(translation[1], 2.0f);
+  manager->removeModel(&sphere);
+  EXPECT_TRUE(log.empty()) << log.text();
+}
+
 }  // namespace
