@@ -65,8 +65,18 @@ class GfxListRig : public ResourceRig {
     writeFile(data.file(name), bytes);
     rk::gfx::RkTexture* texture = rk::gfx::RkTextureManager::getInstance()->loadTexture(name.c_str());
     EXPECT_TRUE(runUntilSetUp(texture)) << name;
+    loaded_.push_back(texture);
     return texture;
   }
+  // The rig's references to the textures it loaded go before the manager does.
+  void TearDown() override {
+    for (rk::gfx::RkTexture* texture : loaded_) texture->release(__FILE__, __LINE__);
+    loaded_.clear();
+    ResourceRig::TearDown();
+  }
+
+ private:
+  std::vector<rk::gfx::RkTexture*> loaded_;
 };
 
 // The same on the OpenGL back end; skipped where no GL 3.3 context can be made.

@@ -111,6 +111,8 @@ TEST_F(ModelRig, TheModelManagerDrawsItInItsCamerasPassesAndTheShadowPass) {
   frame();
   EXPECT_EQ(drawsIn("command_list_[0]"), 0);
   EXPECT_EQ(drawsIn("command_list_[2]"), 1);
+  ASSERT_EQ(draws().size(), 1u);
+  EXPECT_EQ(draws()[0].pipeline, "PIPELINE_DEFAULT2D_LINE");
   made->setShadowPlane(true);
   frame();
   EXPECT_EQ(drawsIn("command_list_[2]"), 2);

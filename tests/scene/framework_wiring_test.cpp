@@ -5,6 +5,7 @@
 #include "flush/rk_flush_unit.h"
 #include "flush/rk_sync_unit.h"
 #include "gfx/rk_camera.h"
+#include "gfx/rk_model.h"
 #include "gfx/rk_wipe_manager.h"
 #include "host/clock.h"
 #include "kernel/framework_test_support.h"
@@ -17,6 +18,13 @@
 namespace {
 
 using rk::InstanceSlot;
+
+// A sphere model that tells when it is deleted.
+struct Marker : rk::gfx::SphereModel {
+  explicit Marker(bool& deleted) : deleted_(deleted) {}
+  ~Marker() override { deleted_ = true; }
+  bool& deleted_;
+};
 
 struct Counter : rk::flush::IFlush, rk::policy::ISync {
   void flushProc(float) override { ++flushes; }
@@ -33,6 +41,13 @@ TEST(SceneWiring, StartUpMakesTheUnitsTheFrameRunsThemAndShutDownTakesThemAway) 
   ASSERT_TRUE(rk::singletonExists(InstanceSlot::FlushUnit));
   ASSERT_TRUE(rk::singletonExists(InstanceSlot::SyncUnit));
   ASSERT_TRUE(rk::singletonExists(InstanceSlot::WipeManager));
+  ASSERT_TRUE(rk::singletonExists(InstanceSlot::ModelManager));
+  rk::task::Task* modelSync = rk::DeviceContext::getInstance()->windowConfig().model_sync_task;
+  ASSERT_NE(modelSync, nullptr);
+  EXPECT_EQ(modelSync->priority(), 138);
+  EXPECT_TRUE(modelSync->isActive());
+  bool markerDeleted = false;
+  rk::gfx::ModelManager::getInstance()->addModel(new Marker(markerDeleted));  // left for shut-down
 
   Counter counter;
   rk::flush::FlushUnit::getInstance()->registerFlush(&counter);
@@ -53,8 +68,10 @@ TEST(SceneWiring, StartUpMakesTheUnitsTheFrameRunsThemAndShutDownTakesThemAway) 
   rk::flush::FlushUnit::getInstance()->removeFlush(&counter);
   rk::flush::SyncUnit::getInstance()->removeSync(&counter);
   rk::DeviceContext::getInstance()->shutdown();
+  EXPECT_TRUE(markerDeleted);
+  EXPECT_EQ(rk::DeviceContext::getInstance()->windowConfig().model_sync_task, nullptr);
   for (InstanceSlot slot : {InstanceSlot::FlushUnit, InstanceSlot::SyncUnit, InstanceSlot::WipeManager,
-                            InstanceSlot::CameraManager, InstanceSlot::TaskManager})
+                            InstanceSlot::CameraManager, InstanceSlot::ModelManager, InstanceSlot::TaskManager})
     EXPECT_FALSE(rk::singletonExists(slot)) << static_cast<int>(slot);
   EXPECT_TRUE(log.empty()) << log.text();
   host::clock::useManualClock(false);

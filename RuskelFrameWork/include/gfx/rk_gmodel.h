@@ -102,7 +102,8 @@ class GModel : public IAnimationControllerInterface,
   // The matrix of a named frame of this model; the base has one frame, the identity.
   virtual bool getFrameMatrix(math::Matrix& out, const char* frame);
   // The frame's matrix in the world, through this model and every parent it
-  // hangs on; false when the last frame lookup failed (each failure is reported).
+  // hangs on; false when any frame lookup on the way failed (each failure is
+  // reported).
   virtual bool calcFrameMtx(math::Matrix& out, const char* frame);
   virtual void getRootMatrix(math::Matrix& out) { out = getMatrix(); }
   virtual const char* getModelName() { return nullptr; }

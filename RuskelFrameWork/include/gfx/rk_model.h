@@ -4,19 +4,163 @@
 // (priority 138) after the physics and the scripts, and drawn for each camera
 // in two passes with frustum culling. Also the sphere model, the simplest kind.
 #pragma once
+#include <deque>
 #include <map>
+#include <memory>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "gfx/rk_gmodel.h"
 #include "policy/rk_policy.h"
+#include "res/rk_resource.h"
 #include "task/rk_task.h"
+
+namespace rk::collision {
+class OBB;
+}
+
+namespace rk::driver::directx {
+class DxModelRoot12;
+}
 
 namespace rk::gfx {
 
 class Camera;
 class GfxModel;
-class Model;
+
+// A scene model that shows a model file through its model root. On top of the
+// root it keeps a script-fed animation command queue, a culling box for the
+// frustum test, the shadow flags and a stop switch that freezes the
+// animation clock. The model owns its root.
+class Model : public GModel {
+ public:
+  // One queued animation command.
+  struct AnimQueueCommand {
+    enum Kind : int { kWaitStart = 0, kWaitStep = 1, kEndOfAnime = 2, kChange = 3, kShift = 4, kPlay = 5, kLoop = 6,
+                      kSoundEffect = 7 };
+    int kind = kWaitStart;
+    int take = 0;
+    std::uint8_t play = 0;
+    std::uint8_t loop = 0;
+    std::uint8_t flag = 1;
+    float blend = 0.25f;
+    float wait = 0.0f;
+    int sound_value = 0;
+    math::Matrix offset = math::matrixIdentity();
+    std::string sound;  // at most 1023 characters
+    std::string frame;  // at most 1023 characters; empty: none
+  };
+
+  Model();
+  // Hides the root, empties the queue and deletes the culling box and the root.
+  ~Model() override;
+
+  // ---- animation: the root's, nothing without one
+  void setLoopAnime(bool loop) override;
+  void setPlayAnime(int value) override;
+  void changeAnime(int take) override;
+  bool shiftAnime(int take, float blendSeconds) override;
+  void setStopAnime() override { stopped_ = true; }
+  void setRestartAnime() override { stopped_ = false; }
+  bool isStopAnime() const { return stopped_; }
+  bool getAnimeID(int& take, const char* name) override;
+  // Rebuilds the world matrix, gives the root its base offset and advances the
+  // root's animation (by 0 while stopped).
+  void updateAnime(float seconds) override;
+  void applyPose() override;
+  bool isEndOfAnime() override;
+  float getNowAnimeTime() override;
+  void setNowAnimeTime(float time) override;
+  float getMaxAnimeTime() override;
+  int getAnimeTakeNum() override;
+  const char* getAnimeNameByNum(int index) override;
+  bool isLoopAnime();
+
+  // ---- drawing
+  bool isReady() override;
+  void setVisible(bool visible) override;
+  bool hasCullingBody() override { return culling_body_ != nullptr; }
+  const collision::CollisionBody* getCullingBody() const override;
+  // Nothing unless ready and visible; else the root drawn at the world matrix
+  // (hung on the parent's frame when attached) through the frame's draw context.
+  void draw(int arg, bool shadowPass) override;
+  void setShadowPlane(bool on) override { shadow_plane_ = on; }
+  bool isShadowPlane() override { return shadow_plane_; }
+  bool isShadow() override { return shadow_; }
+  bool isShadowCast() override { return shadow_cast_; }
+  void setShadow(bool on) { shadow_ = on; }
+  void setShadowCast(bool on) { shadow_cast_ = on; }
+  void setShadowColor(std::uint32_t argb) override;
+  std::uint32_t getShadowColor() override;
+
+  // ---- frames and lighting
+  bool getFrameMatrix(math::Matrix& out, const char* frame) override;
+  // The world matrix of the topmost model this one hangs on (its own when free).
+  void getRootMatrix(math::Matrix& out) override;
+  const char* getModelName() override;
+  // Index 0: the model's own stack; other indices: the root's.
+  ModelDrawInfo* getModelDrawInfo(int index) override;
+  void pushModelDrawInfo(int index) override;
+  void popModelDrawInfo(int index) override;
+  // The point (w = 1) through `matrix` and the frame's world matrix, divided by
+  // w; false when no frame carries the name.
+  bool transformFramePoint(math::Vector4& out, const math::Vector4& point, const char* frame,
+                           const math::Matrix& matrix);
+
+  // ---- the root
+  // Makes the model root of the file (a root made before is deleted).
+  void load(const char* name);
+  // Takes over a root made elsewhere (null: none).
+  void setRoot(driver::directx::DxModelRoot12* root);
+  driver::directx::DxModelRoot12* getRoot() const { return root_; }
+  void setResource(const res::ResourcePtr& resource) { resource_ = resource; }
+  // Translation handed to the root as its base matrix every update.
+  void setOffset(const math::Vector4& offset) { offset_ = offset; }
+  const math::Vector4& getOffset() const { return offset_; }
+  int getDrawMode() const { return draw_mode_; }
+  void setDrawMode(int mode) { draw_mode_ = mode; }
+
+  // ---- culling box, placed by the sync at world x offset (an offset that
+  // is still all zero places it at the world matrix itself)
+  // A new box (centre 0, unit axes, half sizes 1) replacing any earlier one.
+  collision::OBB* createCullingBody();
+  void releaseCullingBody();
+  collision::OBB* cullingBody() const { return culling_body_.get(); }
+  void setCullingOffset(const math::Matrix& offset) { culling_offset_ = offset; }
+  const math::Matrix& getCullingOffset() const { return culling_offset_; }
+  // The per-frame hook after the update: places the culling box.
+  void sync() override;
+
+  // ---- animation command queue
+  bool isRunAnimQueue() override { return !anim_queue_.empty(); }
+  void clearAnimQueue() override { anim_queue_.clear(); }
+  void pushAnimQueueEndOfWait() override;
+  void pushAnimQueuePlay(int value) override;
+  void pushAnimQueueChange(int take) override;
+  void pushAnimQueueShift(int take, float blendSeconds) override;
+  void pushAnimQueueWait(float seconds) override;
+  void pushAnimQueueLoop(bool loop) override;
+  void pushAnimQueueSoundEffect(const char* sound, const char* frame, int value, const math::Matrix& offset,
+                                bool flag) override;
+  // Runs commands from the front until one has to wait.
+  void updateAnimQueue(float seconds) override;
+  const std::deque<AnimQueueCommand>& animQueue() const { return anim_queue_; }
+
+ private:
+  driver::directx::DxModelRoot12* root_ = nullptr;
+  res::ResourcePtr resource_;
+  math::Vector4 offset_{};
+  bool shadow_ = false;
+  bool shadow_cast_ = false;
+  bool shadow_plane_ = false;
+  bool stopped_ = false;
+  std::deque<AnimQueueCommand> anim_queue_;
+  float wait_left_ = 0.0f;
+  int draw_mode_ = 1;
+  math::Matrix culling_offset_{};
+  std::unique_ptr<collision::OBB> culling_body_;
+};
 
 class ModelManager : public task::Task, public policy::ISync {
  public:
@@ -33,6 +177,9 @@ class ModelManager : public task::Task, public policy::ISync {
   ModelManager(const ModelManager&) = delete;
   ModelManager& operator=(const ModelManager&) = delete;
 
+  // A new model without a root, listed at priority 0; the caller owns it and
+  // gives it a file with load.
+  Model* createModel();
   // Inserts the model after the models of its priority (once: a listed model
   // is not listed twice).
   void addModel(GModel* model);

@@ -20,7 +20,8 @@ class RkTextureManager {
   ~RkTextureManager();
 
   // The texture of a requested file name, loading it on first use; one
-  // reference for the caller. Throws HrException when the file does not exist.
+  // reference for the caller. A file that cannot be opened is reported once and
+  // gives a texture that never gets a view.
   RkTexture* loadTexture(const std::string& requested);
   // An empty texture under `name` (or the cached one); one reference for the caller.
   RkTexture* createTexture(const std::string& name);

@@ -211,6 +211,8 @@ class DeviceContext {
   enum ConstantPool : int { kWorldPool, kMaterialPool, kAmbientPool, kCameraPool, kLightPool, kFogPool };
   ConstantSlotPool& constantPool(ConstantPool pool, unsigned frame) { return constant_pools_[pool][frame]; }
 
+  // The back buffer of the current frame, as the frame draw clears it.
+  host::gpu::CpuDescriptorHandle backBufferHandle() const { return rtv_handle_[current_frame_]; }
   // The current frame's model draw context; null while no device exists.
   driver::directx::directx12::Directx12ModelDrawContext* modelDrawContext() const {
     return model_draw_context_[current_frame_];
@@ -270,8 +272,8 @@ class DeviceContext {
   // adjacency; anything else a triangle list.
   static host::gpu::PrimitiveTopology toTopologyKind(int primitive);
 
-  // Textures: the GPU texture and its view from DDS bytes (throws
-  // "DeviceContext:setupTexture()" for bytes the loader rejects), and the
+  // Textures: the GPU texture and its view from DDS bytes (bytes the loader
+  // rejects are reported and leave the texture without a view), and the
   // binding at the texture table. A texture without a view is not bound.
   void setupTexture(gfx::RkTexture12* texture, const std::uint8_t* bytes, std::size_t size, std::uint32_t flags);
   void setTexture(gfx::RkTexture* texture);

@@ -75,6 +75,13 @@ template <>
 inline const LuaClass& interfaceClass<rk::gfx::GModel>() {
   return rigidbody::kGModelClass;
 }
+// The LuaClass::cast of script objects that hold a scene model of class T (a
+// GModel): they answer the model tag, so rigid bodies accept them.
+template <class T>
+void* castGModel(void* object, const LuaClass& target) {
+  return &target == &rigidbody::kGModelClass ? static_cast<void*>(static_cast<rk::gfx::GModel*>(static_cast<T*>(object)))
+                                             : nullptr;
+}
 template <>
 inline const LuaClass& interfaceClass<rk::rigidbody::ISyncBody>() {
   return rigidbody::kSyncBodyClass;

@@ -45,6 +45,8 @@ bool GModel::getFrameMatrix(math::Matrix& out, const char*) {
 bool GModel::calcFrameMtx(math::Matrix& out, const char* frame) {
   static const char kName[] = "rk::gfx::GModel::calcFrameMtx";
   math::Matrix m;
+  // Found only when every lookup on the way found its frame: a missing frame
+  // of this model is not made good by its parents' frames.
   bool found = getFrameMatrix(m, frame) || !frame || !*frame;
   if (!found) debug::writeErrorLog(kSource, __LINE__, kName);
   m = math::matrixMultiply(m, getMatrix());
@@ -53,8 +55,10 @@ bool GModel::calcFrameMtx(math::Matrix& out, const char* frame) {
     m = math::matrixMultiply(m, child->attach_offset_);
     math::Matrix f;
     const char* name = frameName(child->attach_frame_);
-    found = parent->getFrameMatrix(f, name) || !name;
-    if (!found) debug::writeErrorLog(kSource, __LINE__, kName);
+    if (!parent->getFrameMatrix(f, name) && name) {
+      debug::writeErrorLog(kSource, __LINE__, kName);
+      found = false;
+    }
     m = math::matrixMultiply(m, math::matrixMultiply(f, parent->getMatrix()));
     child = parent;
   }

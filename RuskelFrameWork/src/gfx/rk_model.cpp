@@ -37,10 +37,19 @@ ModelManager::ModelManager() : Task(137, "ModelManager") {
 }
 
 ModelManager::~ModelManager() {
+  // The task manager's final sweep may delete the manager before shut-down does.
+  if (instanceSlot(InstanceSlot::ModelManager) == this) instanceSlot(InstanceSlot::ModelManager) = nullptr;
   rigidbody::setModelDriver({});
   for (auto& entry : order_)
     if (entry.second->getManager() == this) entry.second->setManager(nullptr);
   order_.clear();
+}
+
+Model* ModelManager::createModel() {
+  auto* model = new Model;
+  model->setManager(this);
+  addModel(model);
+  return model;
 }
 
 void ModelManager::addModel(GModel* model) {

@@ -6,6 +6,7 @@
 #include "fs/rk_file_manager.h"
 #include "gfx/rk_texture.h"
 #include "kernel/rk_error_log.h"
+#include "kernel/rk_hr_exception.h"
 #include "kernel/rk_instance_table.h"
 #include "platform/driver/directx_driver/dx12units/rk_dx12_texture.h"
 #include "res/rk_resource.h"
@@ -70,10 +71,11 @@ RkTexture* RkTextureManager::loadTexture(const std::string& requested) {
   try {
     texture->info().resource_ =
         fs::FileManager::getInstance()->loadFile(stored, mode.c_str(), compressed, "rk::gfx::RkTextureManager");
-  } catch (...) {
-    // A file that does not exist leaves no texture behind.
-    texture->release(kSource, 400);
-    throw;
+  } catch (const HrException& e) {
+    // A file that cannot be opened is reported once; the texture stays cached
+    // without bytes, so its set-up only marks it loaded and it never gets a view.
+    const std::string text = "rk::gfx::RkTextureManager::loadTexture\n" + stored + "\n" + e.what();
+    debug::writeErrorLog(kSource, 400, text.c_str());
   }
   return texture;
 }

@@ -1,5 +1,7 @@
 // The device context's textures: the GPU texture and its shader-resource view
 // made from DDS bytes, and the binding at the root signature's texture table.
+#include <string>
+
 #include "host/dds.h"
 #include "kernel/rk_error_log.h"
 #include "platform/driver/directx_driver/dx12units/rk_dx12_texture.h"
@@ -36,7 +38,14 @@ void DeviceContext::setupTexture(gfx::RkTexture12* texture, const std::uint8_t* 
                                                               gpu::D3D12_RESOURCE_FLAG_NONE, flags);
   std::future<void> done = batch.end(command_queue_.get());
   if (done.valid()) done.wait();
-  check(hr, 3620, L"DeviceContext:setupTexture()");
+  if (host::failed(hr)) {
+    // Bytes the DDS reader rejects are reported once; the texture stays
+    // without a view and whatever uses it draws untextured.
+    const std::string text = "rk::DeviceContext::setupTexture\n" + texture->info().name_;
+    debug::writeErrorLog(kSource, 3620, text.c_str());
+    texture->resourceRef().reset();
+    return;
+  }
 
   const int slot = desc_heap_.alllocSlot();
   if (slot == driver::directx::DescriptorHeap::kNoSlot) {

@@ -1,6 +1,7 @@
-// Meshes for sample models and fixtures. Every triangle is written with
-// cross(p1 - p0, p2 - p0) pointing out of the shape, the winding the model
-// pipelines keep (they cull the other side).
+// Meshes for sample models and fixtures. Normals point out of the shape; every
+// triangle is written with cross(p1 - p0, p2 - p0) pointing into it, which is
+// counter-clockwise on screen seen from outside: the model pipelines cull
+// clockwise (front) faces and keep these.
 #include <cmath>
 
 #include "model_writer/lib/model_file.h"
@@ -29,14 +30,14 @@ std::uint32_t vertex(ModelFileMesh& m, V3 p, V3 n, float u, float v, V3 t) {
   return std::uint32_t(m.vertices.size() / 11 - 1);
 }
 
-// A flat triangle whose normal follows its winding.
+// A flat triangle facing where cross(b - a, c - a) points.
 void triangle(ModelFileMesh& m, V3 a, V3 b, V3 c) {
   const V3 n = normalize(cross(b - a, c - a));
   const V3 t = normalize(b - a);
   const std::uint32_t i = vertex(m, a, n, 0, 1, t);
   vertex(m, b, n, 1, 1, t);
   vertex(m, c, n, 0.5f, 0, t);
-  m.indices.insert(m.indices.end(), {i, i + 1, i + 2});
+  m.indices.insert(m.indices.end(), {i, i + 2, i + 1});
 }
 
 }  // namespace
@@ -60,7 +61,7 @@ ModelFileMesh box(std::uint32_t material, float sx, float sy, float sz, const fl
     vertex(m, centre + scaled(u) - scaled(v), n, 1, 1, u);
     vertex(m, centre + scaled(u) + scaled(v), n, 1, 0, u);
     vertex(m, centre - scaled(u) + scaled(v), n, 0, 0, u);
-    m.indices.insert(m.indices.end(), {i, i + 1, i + 2, i, i + 2, i + 3});
+    m.indices.insert(m.indices.end(), {i, i + 2, i + 1, i, i + 3, i + 2});
   }
   m.computeBox();
   return m;
@@ -86,8 +87,8 @@ ModelFileMesh sphere(std::uint32_t material, float radius, int slices, int stack
   for (int j = 0; j < stacks; ++j)
     for (int i = 0; i < slices; ++i) {
       const std::uint32_t a = std::uint32_t(j) * row + std::uint32_t(i), b = a + 1, d = a + row, e = d + 1;
-      // a-d-e-b runs round the outward normal.
-      m.indices.insert(m.indices.end(), {a, d, e, a, e, b});
+      // a-d-e-b runs round the outward normal; the triangles take the other way.
+      m.indices.insert(m.indices.end(), {a, e, d, a, b, e});
     }
   m.computeBox();
   return m;

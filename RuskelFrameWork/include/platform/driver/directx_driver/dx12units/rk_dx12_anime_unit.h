@@ -74,7 +74,11 @@ class DX12AnimationController {
   bool setTake(int index);
   bool changeTake(int index, float blendSeconds);
   void update(float seconds);
-  bool getNodeMatrix(const std::string& name, host::xmath::Matrix& out) const;
+  // The animated local matrix of a node. A key list without keys contributes
+  // the node's own value from `bind` (scale, rotation, position) when given,
+  // else no scaling, no rotation or no translation.
+  bool getNodeMatrix(const std::string& name, host::xmath::Matrix& out,
+                     const host::xmath::Vector* bind = nullptr) const;
 
   void setPlaying() { playing_ = true; }
   bool isPlaying() const { return playing_; }

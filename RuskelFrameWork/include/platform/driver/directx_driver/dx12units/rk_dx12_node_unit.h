@@ -70,6 +70,8 @@ class DX12ModelNode {
   std::string name_;
   int hash_ = 0;
   math::Matrix local_ = math::matrixIdentity();
+  // The file's scale, rotation and translation: what a take leaves unanimated.
+  float bind_[3][4] = {{1, 1, 1, 0}, {0, 0, 0, 1}, {0, 0, 0, 0}};
   gfx::Material material_;
   std::vector<std::uint32_t> mesh_indices_;
   float box_min_[3];

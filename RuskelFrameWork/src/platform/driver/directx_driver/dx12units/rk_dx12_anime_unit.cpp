@@ -97,11 +97,12 @@ struct Pose {
   xm::Vector s, q, p;
 };
 
-Pose evaluate(const DX12AnimeTrackState& s, float t) {
+const xm::Vector kNoPose[3] = {{1, 1, 1, 0}, {0, 0, 0, 1}, {0, 0, 0, 0}};
+
+Pose evaluate(const DX12AnimeTrackState& s, float t, const xm::Vector* bind) {
   const DX12AnimeFrameTrack& tr = *s.track;
-  return {evaluateList(tr.scale, s.scale, t, {1, 1, 1, 0}, false),
-          evaluateList(tr.quat, s.quat, t, {0, 0, 0, 1}, true),
-          evaluateList(tr.pos, s.pos, t, {0, 0, 0, 0}, false)};
+  return {evaluateList(tr.scale, s.scale, t, bind[0], false), evaluateList(tr.quat, s.quat, t, bind[1], true),
+          evaluateList(tr.pos, s.pos, t, bind[2], false)};
 }
 
 const DX12AnimeTrackState* findState(const std::vector<DX12AnimeTrackState>& states, int hash,
@@ -282,7 +283,8 @@ void DX12AnimationController::update(float seconds) {
   }
 }
 
-bool DX12AnimationController::getNodeMatrix(const std::string& name, xm::Matrix& out) const {
+bool DX12AnimationController::getNodeMatrix(const std::string& name, xm::Matrix& out, const xm::Vector* bind) const {
+  if (!bind) bind = kNoPose;
   if (!anime_) {
     report(310, kNodeMatrix);
     return false;
@@ -297,11 +299,11 @@ bool DX12AnimationController::getNodeMatrix(const std::string& name, xm::Matrix&
     if (carried) report(320, kNodeMatrix);  // a track without a state: setTake never ran
     return false;
   }
-  Pose pose = evaluate(*cur, time_);
+  Pose pose = evaluate(*cur, time_, bind);
   // A node the faded-out take did not animate shows the new take alone.
   const DX12AnimeTrackState* prev = blending_ ? findState(previous_states_, hash, name) : nullptr;
   if (prev) {
-    const Pose from = evaluate(*prev, previous_time_);
+    const Pose from = evaluate(*prev, previous_time_, bind);
     const float w = blend_duration_ > 0 ? std::clamp(blend_elapsed_ / blend_duration_, 0.0f, 1.0f) : 1.0f;
     pose.s = lerp(from.s, pose.s, w);
     pose.p = lerp(from.p, pose.p, w);

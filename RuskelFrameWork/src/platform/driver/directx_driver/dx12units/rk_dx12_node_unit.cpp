@@ -90,6 +90,8 @@ host::HResult DX12ModelNode::readRecord(ModelReader& r, DX12ModelNode* parent, i
   q[0] = q[1] = q[2] = 0.0f, q[3] = 1.0f;
   readFloats(r, q, 4);
   readFloats(r, t, 3);
+  for (int i = 0; i < 3; ++i) bind_[0][i] = s[i], bind_[2][i] = t[i];
+  for (int i = 0; i < 4; ++i) bind_[1][i] = q[i];
   local_ = fromXm(host::xmath::matrixMultiply(
       host::xmath::matrixMultiply(host::xmath::matrixScaling(s[0], s[1], s[2]),
                                   host::xmath::matrixRotationQuaternion({q[0], q[1], q[2], q[3]})),
@@ -194,7 +196,10 @@ bool DX12ModelNode::collectFrameMeshes(std::vector<MeshContainer*>& out, const M
 void DX12ModelNode::applyPose(const math::Matrix& parent, const DX12AnimationController* controller) {
   if (controller) {
     host::xmath::Matrix animated;
-    if (controller->getNodeMatrix(name_, animated)) local_ = fromXm(animated);
+    const host::xmath::Vector bind[3] = {{bind_[0][0], bind_[0][1], bind_[0][2], bind_[0][3]},
+                                         {bind_[1][0], bind_[1][1], bind_[1][2], bind_[1][3]},
+                                         {bind_[2][0], bind_[2][1], bind_[2][2], bind_[2][3]}};
+    if (controller->getNodeMatrix(name_, animated, bind)) local_ = fromXm(animated);
   }
   const math::Matrix combined = math::matrixMultiply(local_, parent);
   for (const auto& child : children_) child->applyPose(combined, controller);
