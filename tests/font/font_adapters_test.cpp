@@ -184,3 +184,25 @@ TEST_F(FontAdapters, OutlineFontInAWindowContextUsesTheContextFontsCellHeight) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FontLeaf12Test, AnImagelessGlyphHasFixedMetricsAndNoTexels) {
+  auto* leaf = new rk::font::FontLeaf12();
+  leaf->addRef();
+  rk::font::FontRect r{};
+  leaf->getRect(&r);
+  EXPECT_EQ(r.right, 16);
+  EXPECT_EQ(r.bottom, 32);
+  EXPECT_EQ(leaf->advance(), 8.0f);
+  EXPECT_EQ(leaf->height(), 16);
+  EXPECT_FALSE(leaf->isCreated());
+  EXPECT_FALSE(leaf->isReady());
+  rk::math::Vector4 uv{9, 9, 9, 9};
+  leaf->getUV(&uv);  // without a texture: zeros, not a division by zero
+  EXPECT_EQ(uv.x, 0.0f);
+  EXPECT_EQ(uv.w, 0.0f);
+  leaf->release("font_adapters_test", 1);
+}
+
+}  // namespace

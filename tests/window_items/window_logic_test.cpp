@@ -246,3 +246,30 @@ TEST_F(WindowLogic, GaugeBarsGrowWithTheirValueAndTurnWithTheirType) {
 }
 
 }  // namespace
+
+namespace {
+
+const rk::script::LuaClass kColumnClass{"rk::gfx::gfx_model_command::WindowItemMenuColumn"};
+int noCollector(lua_State* L) {
+  rk::script::LuaObjectLinks::release(rk::script::luaObjectBlock(L, 1));
+  return 0;
+}
+const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
+
+TEST_F(WindowLogic, AColumnsScriptObjectReadsNullOnceItsMenuDestroyedIt) {
+  lua_State* L = luaL_newstate();
+  GfxWindow window;
+  WindowItemMenu* menu = makeMenu(window, 1);
+  WindowItemMenuColumn* column = menu->state().columns[0];
+  rk::script::LuaObjectBlock* block = nullptr;
+  rk::script::pushLuaObject(L, column, kColumnClass, kNoMethods, noCollector, &block);
+  column->links.link(block);
+  lua_setglobal(L, "column");
+  lua_getglobal(L, "column");
+  EXPECT_EQ(rk::script::toLuaObject(L, -1, kColumnClass), column);
+  delete menu;
+  EXPECT_EQ(rk::script::toLuaObject(L, -1, kColumnClass), nullptr);
+  lua_close(L);  // the collector lets go of the cell
+}
+
+}  // namespace

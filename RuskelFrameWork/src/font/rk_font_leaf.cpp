@@ -55,6 +55,10 @@ void FontLeaf12::getUV(math::Vector4* out) {
   if (!out) return;
   std::uint32_t w = 0, h = 0;
   if (texture_) texture_->getSize(&w, &h);
+  if (w == 0 || h == 0) {
+    *out = math::Vector4{};  // no texture yet: no texels to address
+    return;
+  }
   const float fw = static_cast<float>(w), fh = static_cast<float>(h);
   *out = math::Vector4{rect_.left / fw, rect_.right / fw, rect_.top / fh, rect_.bottom / fh};
 }

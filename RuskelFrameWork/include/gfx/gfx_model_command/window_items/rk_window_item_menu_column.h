@@ -7,6 +7,7 @@
 
 #include "font/rk_font.h"
 #include "gfx/gfx_model_command/rk_window_context.h"
+#include "script/rk_lua_object.h"
 
 namespace rk::gfx::gfx_model_command {
 
@@ -37,6 +38,9 @@ class WindowItemMenuColumn {
   std::uint32_t selected_color = 0xFFFF0000u;
   bool fixed = false;
   font::FontRect fixed_rect{};
+  // Script objects of the column: the menu destroys its columns, and those
+  // objects then read null instead of a destroyed column.
+  script::LuaObjectLinks links;
 };
 
 class WindowItemControlBar : public WindowItemMenuColumn {
