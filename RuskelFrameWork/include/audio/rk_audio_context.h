@@ -68,8 +68,9 @@ class AudioContext {
   // stops every player on its way out), destroys the mastering voice and releases
   // the engine. Does nothing that was not started. A started context is left as
   // it was built: players cleared and unreserved, channels back to their first
-  // player, sound slots and groups free, no pending load, no root folder, tick
-  // count 0 (the volumes and the entry-SE list stay).
+  // player, sound slots and groups free, no pending load, no root folder, the
+  // listener back to camera 0 and the identity, tick count 0 (the volumes and
+  // the entry-SE list stay).
   void stop();
 
   // One pass of the audio thread's loop, done under the lock: every player in the

@@ -132,6 +132,8 @@ void AudioContext::resetState() {
   load_request_ = false;
   load_request_name_[0] = '\0';
   sound_effect_root_[0] = '\0';
+  listener_camera_ = 0;
+  listener_matrix_ = math::matrixIdentity();
   ticks_ = 0;
 }
 
