@@ -24,13 +24,13 @@ TEST_F(GraphicsApi, DisplayGlobalsReadAndWriteTheDeviceContext) {
        R"(setAspect()
           check(values(getFrameBufferSize())[1] == 0 and getAspect() == 0, 'width 0'))"},
       {"background colour: byte channels, alpha 1",
-       R"(check(table.concat({getBGColor()}, ',') == '0,0,32', 'default')
+       R"(check(join(getBGColor()) == '0,0,32', 'default')
           setBGColor(255, 128, 0)
-          check(table.concat({getBGColor()}, ',') == '255,128,0', 'round trip')
+          check(join(getBGColor()) == '255,128,0', 'round trip')
           setBGColor(256, -1, 0.9)
-          check(table.concat({getBGColor()}, ',') == '0,255,0', 'wrapped and truncated')
+          check(join(getBGColor()) == '0,255,0', 'wrapped and truncated')
           setBGColor('16', 32, 48)
-          check(table.concat({getBGColor()}, ',') == '16,32,48', 'numeric string'))"},
+          check(join(getBGColor()) == '16,32,48', 'numeric string'))"},
       {"screen effect, reset mode and window mode",
        R"(setScreenEffectMode(2.9)
           check(getScreenEffectMode() == 2, 'truncated')
@@ -41,7 +41,7 @@ TEST_F(GraphicsApi, DisplayGlobalsReadAndWriteTheDeviceContext) {
        R"(check(getDisplayAdapterNum() == 0 and getCurrentDisplayAdapter() == 0, 'adapter')
           check(getDisplayAdapterName(3) == '', 'name')
           check(getScreenFormatNum() == 1 and getCurrentScreenFormatNo() == 0, 'formats')
-          check(table.concat({getScreenFormat(7)}, ',') == '64,48,60,0', 'format')
+          check(join(getScreenFormat(7)) == '64,48,60,0', 'format')
           check(getScreenFormatName() == 'Unkown', 'format name')
           check(select('#', setCurrentDisplayAdapter(1)) + select('#', setCurrentScreenFormatNo(1)) +
                 select('#', setRefreshRateInHz(75)) == 0, 'no results')

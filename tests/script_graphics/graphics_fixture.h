@@ -1,6 +1,6 @@
 // Runs Lua cases in a real script state on the built scene of the trace back
 // end: light, camera and display-list managers, the wipe manager and the task
-// manager. Chunks assert in Lua with check(cond, what), near(a, b, eps) and
+// manager. Chunks assert in Lua with check(cond, what), near(a, b, eps), join(...) and
 // values(...), which packs results with their count.
 #pragma once
 #include <gtest/gtest.h>
@@ -18,6 +18,15 @@ namespace graphicstest {
 inline const char* kPrelude = R"(
   function check(cond, what) if not cond then error(what or 'check failed', 2) end end
   function values(...) return {n = select('#', ...), ...} end
+  -- The values as %.10g numbers joined by commas (other values by tostring).
+  function join(...)
+    local t = {}
+    for i = 1, select('#', ...) do
+      local v = select(i, ...)
+      t[i] = type(v) == 'number' and string.format('%.10g', v) or tostring(v)
+    end
+    return table.concat(t, ',')
+  end
   function near(a, b, eps) return type(a) == 'number' and math.abs(a - b) <= (eps or 1e-5) end
 )";
 
