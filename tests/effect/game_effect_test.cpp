@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/game_scripts.h"
 #include "support/script_pack.h"
 #include "support/shader_pack.h"
 #include "support/temp_dir.h"
@@ -52,7 +53,7 @@ TEST(GameEffect, TheGamePlaysAnEffectFromItsScriptsAndExitsCleanly) {
   ASSERT_TRUE(fsys::exists(executable)) << executable;
   rktest::TempDir dir;
   ASSERT_TRUE(rktest::writeShaderPack(dir.file("shaders.pkp")));
-  ASSERT_TRUE(rktest::writePack(dir.file("script.pkp"), {{"script/autoexec.a", kAutoexec}}));
+  ASSERT_TRUE(rktest::writePack(dir.file("script.pkp"), rktest::gameScripts(kAutoexec)));
   ASSERT_TRUE(rktest::writePack(dir.file("textures.pkp"), {}));
   fsys::create_directories(dir.file("effect"));
   for (const char* name : {"bomb01", "spark01"})
