@@ -10,8 +10,9 @@ namespace rk::gfx {
 
 class WipeObject : public task::Task {
  public:
-  // Queued inactive; the creator appends it to the wipe manager.
-  WipeObject(const Color& colour, float seconds);
+  // Queued inactive; the creator appends it to the wipe manager. The name
+  // labels the task.
+  WipeObject(const Color& colour, float seconds, const char* name = "Wipe");
   // Leaves the wipe manager's queue when deleted by anyone else.
   ~WipeObject() override;
 

@@ -134,6 +134,9 @@ class DeviceContext {
   void setScreenSize(int width, int height);
   unsigned screenWidth() const { return screen_width_; }
   unsigned screenHeight() const { return screen_height_; }
+  // Stores a new frame-buffer width without touching the window; whatever
+  // reads the size later (device recovery, new cameras) takes it.
+  void setFrameBufferWidth(unsigned width) { screen_width_ = width; }
 
   // The display device's name and configuration records; nothing fills them,
   // the screen-format script globals read them.

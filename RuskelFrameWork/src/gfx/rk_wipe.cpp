@@ -12,7 +12,8 @@ constexpr int kWipePriority = 2;
 
 }  // namespace
 
-WipeObject::WipeObject(const Color& colour, float seconds) : Task(kWipePriority, "Wipe"), colour_(colour) {
+WipeObject::WipeObject(const Color& colour, float seconds, const char* name)
+    : Task(kWipePriority, name), colour_(colour) {
   colour_.setA(1.0f);
   duration_ = seconds;
   setActive(false);

@@ -7,6 +7,7 @@
 #include "script/rk_script_debug.h"
 #include "script/rk_script_effect.h"
 #include "script/rk_script_font.h"
+#include "script/rk_script_graphics.h"
 #include "script/rk_script_math.h"
 #include "script/rk_script_resource.h"
 #include "script/rk_script_rigidbody.h"
@@ -26,12 +27,12 @@ const std::array<LuaFunctionTable, kGlobalTableCount>& globalFunctionTables() {
       debugFunctionTable(),        // 6 debugging
       fileFunctionTable(),         // 7 file dialogs and resources
       windowFunctionTable(),       // 8 window
-      {},                          // 9 display and graphics objects
+      graphicsFunctionTable(),     // 9 display and graphics objects
       actorFunctionTable(),        // 10 actors
       collisionFunctionTable(),    // 11 collision
       mathFunctionTable(),         // 12 math
       resourceFunctionTable(),     // 13 resources and data chunks
-      {},                          // 14 2D drawing commands
+      gfxCommandFunctionTable(),   // 14 2D drawing commands
       scriptStateFunctionTable(),  // 15 script states and task pause
       effectFunctionTable(),       // 16 effects
       fontFunctionTable(),         // 17 fonts

@@ -1,0 +1,35 @@
+// The graphics tables of the script runtime: the display and graphics globals
+// (ninth table) and the 2D drawing-command globals (fourteenth), with the
+// classes of the script objects they hand out.
+#pragma once
+#include <lua.hpp>
+
+#include "script/rk_lua_object.h"
+#include "script/rk_script.h"
+
+namespace rk::gfx {
+class Camera;
+}
+
+namespace rk::script {
+
+// The display and graphics globals, in registration order.
+LuaFunctionTable graphicsFunctionTable();
+// The drawing-command globals, in registration order.
+LuaFunctionTable gfxCommandFunctionTable();
+
+namespace gph {
+
+extern const LuaClass kCameraClass;          // holds a rk::gfx::Camera (one reference)
+extern const LuaClass kStudioInfoClass;      // borrows a rk::gfx::StudioInfo
+extern const LuaClass kSpotLightDataClass;   // borrows a rk::gfx::ShaderSpotLightData
+extern const LuaClass kShadowPlaneClass;     // borrows a rk::gfx::ShadowPlane (or nothing)
+extern const LuaClass kLightClass;           // owns a rk::gfx::Light
+extern const LuaClass kLinkCameraObjectClass;  // owns a rk::gfx::LinkCameraObject
+extern const LuaClass kSyncCameraClass;      // owns a rk::gfx::LinkCamera
+
+// The camera at that index, or null for anything else.
+rk::gfx::Camera* toCamera(lua_State* L, int index);
+
+}  // namespace gph
+}  // namespace rk::script

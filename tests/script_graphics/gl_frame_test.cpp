@@ -1,0 +1,111 @@
+// A whole OpenGL frame set up by a Lua script: two cameras with studio
+// settings, a light, a wipe and drawing commands. The frame draw's
+// background takes the script's colour, and the display list's rectangle and
+// polyline show in the presented back buffer, read back.
+#include <cstring>
+
+#include "gfx/rk_wipe_manager.h"
+#include "script/rk_script.h"
+#include "support/lua_run.h"
+#include "script_graphics/graphics_fixture.h"
+
+namespace graphicstest {
+namespace {
+
+namespace gpu = host::gpu;
+
+constexpr char kScene[] = R"(
+  setBGColor(0, 0, 255)
+  cam0, cam1 = createCamera(0), createCamera(1)
+  cam1:setViewport(0, 0, 32, 24, 0, 1) cam1:setEye(0, 10, 0) cam1:setUp(0, 0, 1)
+  local s0, s1 = cam0:getStudioInfo(), cam1:getStudioInfo()
+  s0:setValid(1) s0:setAmbientColor(64, 64, 64, 255)
+  s0:setLight(0, 3, 0xFFFFFFFF, 0, 0xFF404040, 0, 0, 0, 0, -1, 0, 100, 1, 1, 0, 0, 0, 0)
+  s1:setValid(0) s1:createShadowPlane(0)
+  light = createLight(0) light:setValid(true) light:setDiffuse(255, 255, 255, 255) pushLight(light)
+  setEnableLighting(true) setAmbientColor(255, 255, 255, 255)
+  fadeOut(0, 0, 0, 0.25)
+  gfxCls() gfxDefault()
+  gfxSetColor(255, 0, 0, 255) gfxRectFill2D(4, 4, 12, 12)
+  gfxSetCameraNo(0) gfxSetColor(0, 255, 0, 255)
+  gfxMoveTo2D(0, 30) gfxLineTo2D(64, 30) gfxFlashLine2D()
+)";
+
+class GraphicsGlFrame : public gfxlisttest::GlRig {
+ protected:
+  void SetUp() override {
+    GlRig::SetUp();
+    if (IsSkipped()) return;
+    wipes = rk::gfx::WipeManager::createInstance();
+    states = rk::script::ScriptStateManager::createInstance();
+    L = states->createScriptState()->luaState();
+  }
+  void TearDown() override {
+    if (states) rk::script::ScriptStateManager::destroyInstance();
+    if (wipes) rk::gfx::WipeManager::destroyInstance();
+    GlRig::TearDown();
+  }
+
+  // The back buffer `index`, top row first, one 0xAABBGGRR word per pixel.
+  std::vector<std::uint32_t> readBackBuffer(std::uint32_t index) {
+    gpu::Device* device = context->getDevice();
+    gpu::Ref<gpu::Resource> buffer;
+    EXPECT_EQ(context->swapChain()->getBuffer(index, &buffer), host::S_OK);
+    gpu::PlacedSubresourceFootprint footprint;
+    std::uint64_t total = 0;
+    device->getCopyableFootprints(buffer->getDesc(), 0, 1, 0, &footprint, nullptr, nullptr, &total);
+    gpu::HeapProperties heap;
+    heap.type = gpu::D3D12_HEAP_TYPE_READBACK;
+    gpu::Ref<gpu::Resource> readback;
+    EXPECT_EQ(device->createCommittedResource(heap, 0, gpu::ResourceDesc::buffer(total),
+                                              gpu::D3D12_RESOURCE_STATE_COPY_DEST, nullptr, &readback),
+              host::S_OK);
+    gpu::Ref<gpu::CommandAllocator> allocator;
+    gpu::Ref<gpu::GraphicsCommandList> list;
+    EXPECT_EQ(device->createCommandAllocator(gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, &allocator), host::S_OK);
+    EXPECT_EQ(device->createCommandList(0, gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, allocator.get(), nullptr, &list),
+              host::S_OK);
+    gpu::TextureCopyLocation dst, src;
+    dst.resource = readback.get();
+    dst.type = gpu::D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
+    dst.placedFootprint = footprint;
+    src.resource = buffer.get();
+    list->copyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
+    EXPECT_EQ(list->close(), host::S_OK);
+    gpu::GraphicsCommandList* lists[] = {list.get()};
+    context->commandQueue()->executeCommandLists(1, lists);
+    context->waitForGpu();
+    void* mapped = nullptr;
+    readback->map(0, nullptr, &mapped);
+    std::vector<std::uint32_t> pixels(kW * kH);
+    for (int y = 0; y < kH; ++y)
+      std::memcpy(&pixels[y * kW], static_cast<std::uint8_t*>(mapped) + y * footprint.footprint.rowPitch, kW * 4);
+    return pixels;
+  }
+
+  rk::gfx::WipeManager* wipes = nullptr;
+  rk::script::ScriptStateManager* states = nullptr;
+  lua_State* L = nullptr;
+};
+
+TEST_F(GraphicsGlFrame, AScriptBuiltSceneShowsInTheFrame) {
+  ASSERT_EQ(rktest::runLua(L, kScene), "");
+  for (int i = 0; i < 20; ++i) {
+    rk::task::TaskManager::getInstance()->update(1.0f / 60.0f);
+    wipes->update();
+  }
+  ASSERT_EQ(rktest::runLua(L, "assert(isEndOfWipe(), 'the wipe ran out')"), "");
+  const unsigned frame = context->currentFrame();
+  context->drawFrame();
+  const std::vector<std::uint32_t> pixels = readBackBuffer(frame);
+  EXPECT_EQ(at(pixels, 8, 8), rgba(255, 0, 0)) << std::hex << at(pixels, 8, 8);
+  EXPECT_EQ(at(pixels, 50, 40), rgba(0, 0, 255)) << "background";
+  int green = 0;
+  for (int x = 0; x < kW; ++x)
+    for (int y = 29; y <= 31; ++y) green += at(pixels, x, y) == rgba(0, 255, 0);
+  EXPECT_GT(green, kW / 2) << "the polyline across row 30";
+  EXPECT_TRUE(log.empty()) << log.text();
+}
+
+}  // namespace
+}  // namespace graphicstest
