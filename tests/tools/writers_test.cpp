@@ -21,13 +21,14 @@ TEST(DdsWriter, PatternsEncodeToFilesTheLoaderReadsBack) {
   const std::vector<std::uint8_t> file = ddsfile::encode(image);
   host::dds::Image parsed;
   ASSERT_EQ(host::dds::parse(file.data(), file.size(), &parsed), host::S_OK);
-  EXPECT_EQ(parsed.format, host::gpu::DXGI_FORMAT_B8G8R8A8_UNORM);
+  EXPECT_EQ(parsed.format, host::gpu::DXGI_FORMAT_R8G8B8A8_UNORM);
   EXPECT_EQ(parsed.width, 4u);
   EXPECT_EQ(parsed.height, 3u);
   ASSERT_EQ(parsed.surfaces.size(), 1u);
   const std::uint8_t* first = file.data() + parsed.surfaces[0].offset;
-  EXPECT_EQ(first[0], 0x30);  // blue, green, red, alpha
-  EXPECT_EQ(first[2], 0x10);
+  EXPECT_EQ(first[0], 0x10);  // red, green, blue, alpha
+  EXPECT_EQ(first[1], 0x20);
+  EXPECT_EQ(first[2], 0x30);
   EXPECT_EQ(first[3], 0xFF);
 
   ASSERT_TRUE(ddsfile::makePattern("gradient FF000000 FFFFFFFF", 1, 3, image, error));

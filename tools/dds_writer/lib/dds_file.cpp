@@ -1,19 +1,13 @@
 #include "dds_writer/lib/dds_file.h"
 
-#include <cstring>
-#include <fstream>
+#include "lib/dds_writer.h"
+
+#include <cstdlib>
 #include <sstream>
 
 namespace ddsfile {
 
 namespace {
-
-constexpr std::uint32_t kMagic = 0x20534444;  // "DDS "
-constexpr std::uint32_t kHeaderSize = 124;
-constexpr std::uint32_t kFlags = 0x1007 | 0x8;  // caps, height, width, pixel format, pitch
-constexpr std::uint32_t kPixelFormatSize = 32;
-constexpr std::uint32_t kRgbWithAlpha = 0x41;
-constexpr std::uint32_t kCapsTexture = 0x1000;
 
 std::uint8_t channel(std::uint32_t argb, int shift) { return static_cast<std::uint8_t>((argb >> shift) & 0xFF); }
 
@@ -38,27 +32,14 @@ bool readColour(std::istream& in, std::uint32_t& out) {
 
 }  // namespace
 
+// Packed ARGB pixels become the RGBA bytes of the shared DDS writer.
 std::vector<std::uint8_t> encode(const Image& image) {
-  std::uint32_t header[32] = {};
-  header[0] = kMagic;
-  header[1] = kHeaderSize;
-  header[2] = kFlags;
-  header[3] = image.height;
-  header[4] = image.width;
-  header[5] = image.width * 4;  // pitch
-  header[7] = 1;                // mip levels
-  header[19] = kPixelFormatSize;
-  header[20] = kRgbWithAlpha;
-  header[22] = 32;  // bits per pixel
-  header[23] = 0x00FF0000, header[24] = 0x0000FF00, header[25] = 0x000000FF, header[26] = 0xFF000000;
-  header[27] = kCapsTexture;
-  std::vector<std::uint8_t> out(sizeof header + image.pixels.size() * 4);
-  std::memcpy(out.data(), header, sizeof header);
-  std::uint8_t* p = out.data() + sizeof header;
+  rktools::Image rgba(image.width, image.height);
+  std::uint8_t* p = rgba.rgba.data();
   for (std::uint32_t argb : image.pixels) {
-    *p++ = channel(argb, 0), *p++ = channel(argb, 8), *p++ = channel(argb, 16), *p++ = channel(argb, 24);
+    *p++ = channel(argb, 16), *p++ = channel(argb, 8), *p++ = channel(argb, 0), *p++ = channel(argb, 24);
   }
-  return out;
+  return rktools::ddsRgba8(rgba);
 }
 
 bool makePattern(const std::string& description, std::uint32_t width, std::uint32_t height, Image& out,
@@ -98,9 +79,7 @@ bool makePattern(const std::string& description, std::uint32_t width, std::uint3
 }
 
 bool writeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  return static_cast<bool>(out);
+  return rktools::writeBinaryFile(path, bytes);
 }
 
 }  // namespace ddsfile

@@ -1,5 +1,6 @@
-// Writes uncompressed 32-bit DDS textures (A8R8G8B8 layout, no mip maps) from
-// pixels or from a short pattern description, for fixtures and sample data.
+// Uncompressed 32-bit DDS textures (no mip maps) from packed ARGB pixels or
+// from a short pattern description, for fixtures and sample data; the file
+// itself is written by the shared DDS writer of tools/lib.
 #pragma once
 #include <cstdint>
 #include <string>
