@@ -146,6 +146,14 @@ TEST_F(GraphicsApi, CollectedCameraObjectsReleaseTheCamera) {
   EXPECT_EQ(cameras->getCamera(3), nullptr);
   ASSERT_EQ(run("check(join(createCamera(3):getEye()) == '0,0,10', 'defaults again')"), "");
   EXPECT_TRUE(log.empty()) << log.text();
+
+  // A collector run by hand releases once; on an empty object it reports.
+  ASSERT_EQ(run("c = createCamera(4) local gc = getmetatable(c).__gc gc(c) gc(c) gc(createLight(0))"), "");
+  EXPECT_EQ(cameras->getCamera(4), nullptr);
+  EXPECT_EQ(log.entries("rk::script::gph::`anonymous-namespace'::lua_CameraDestructor"), 2u);
+  ASSERT_EQ(run("c:setEye(1, 1, 1) c = nil"), "");
+  collect();
+  EXPECT_EQ(log.entries("rk::script::gph::`anonymous-namespace'::lua_Camera_setVector"), 1u);
 }
 
 TEST_F(GraphicsApi, CameraMoversRunOverFrames) {

@@ -96,6 +96,7 @@ TEST_F(LightApi, PushPopAndCollectionKeepSlotsAndManagersInStep) {
 }
 
 TEST_F(LightApi, LightingStateDecidesWhatTheUploadHandsTheDevice) {
+  const rk::ColorStateBackup saved = context->backupColorState();
   ASSERT_EQ(run("setAmbientColor(300, 0, 0, 255) l = createLight(3) l:setValid(true) l:setRange(42) pushLight(l)"), "");
   EXPECT_EQ(manager()->lightingState().ambient, 0xFF2C0000u) << "red 300 keeps its low byte, 44";
   EXPECT_FALSE(manager()->lightingState().lighting);
@@ -116,6 +117,7 @@ TEST_F(LightApi, LightingStateDecidesWhatTheUploadHandsTheDevice) {
   manager()->uploadLights();
   EXPECT_EQ(context->lightParameter(3).range, 7.0f) << "changes after the push reach the next upload";
   context->setLightingNo(3, false);
+  context->restoreColorState(saved);
 }
 
 TEST_F(LightApi, ShadowAndShaderGlobalsTakeArgumentsAndDoNothing) {

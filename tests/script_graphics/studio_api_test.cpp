@@ -138,5 +138,18 @@ TEST_F(StudioApi, ViewsBorrowAndCheckTheirKind) {
   EXPECT_EQ(studio->lightMode(), 2);
 }
 
+// Views outliving their camera read as null objects: reported, no effect.
+TEST_F(StudioApi, ViewsOfADestroyedCameraAreNullObjects) {
+  ASSERT_EQ(run("st:createShadowPlane(0) sp = st:getShaderSpotLightData() pl = st:getShadowPlane(0) cam = nil"), "");
+  collect();
+  ASSERT_EQ(rk::gfx::CameraManager::getInstance()->getCamera(5), nullptr);
+  ASSERT_EQ(run("st:setValid(1) sp:setEye(1, 2, 3) pl:setPlane(1, 2, 3, 4) check(sp:getFov() == nil, 'no answer')"), "");
+  EXPECT_EQ(log.entries("rk::script::gph::`anonymous-namespace'::lua_StudioInfo_setValid"), 1u);
+  EXPECT_EQ(log.entries("rk::script::gph::`anonymous-namespace'::lua_ShaderSpotLightData_setVector"), 1u);
+  EXPECT_EQ(log.entries("rk::script::gph::`anonymous-namespace'::lua_ShadowPlane_setPlane"), 1u);
+  ASSERT_EQ(run("st, sp, pl = nil, nil, nil"), "");
+  collect();
+}
+
 }  // namespace
 }  // namespace graphicstest

@@ -12,6 +12,7 @@
 #include "math/rk_matrix.h"
 #include "math/rk_vector.h"
 #include "policy/rk_policy.h"
+#include "script/rk_lua_object.h"
 
 namespace rk::gfx {
 
@@ -84,6 +85,10 @@ class StudioInfo : public policy::IBackupRelease {
 
   std::size_t backupDepth() const { return backups_.size(); }
 
+  // The script views on this entry, its spot light and its planes: they read
+  // as null objects once the entry is deleted.
+  script::LuaObjectLinks& scriptLinks() { return script_links_; }
+
  private:
   struct Saved {
     bool ambient_on = false;
@@ -97,6 +102,7 @@ class StudioInfo : public policy::IBackupRelease {
   std::map<int, LightParameter> lights_;
   std::map<int, ShadowPlane> shadow_planes_;
   std::deque<Saved> backups_;
+  script::LuaObjectLinks script_links_;  // not copied: views stay on their own entry
 };
 
 }  // namespace rk::gfx

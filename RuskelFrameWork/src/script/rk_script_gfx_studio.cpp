@@ -1,8 +1,9 @@
 // Studio settings, spot-light data and shadow planes: views that a camera's
 // getStudioInfo hands out on the camera's current studio entry. All three
-// borrow what they point to (their collector does nothing) and stay usable
-// while the camera and the entry live. A shadow-plane object made for a
-// missing plane holds nothing; its methods report and do nothing.
+// borrow what they point to (their collector leaves it alone) and are linked
+// to the studio entry, so that once the entry is deleted (with its camera, or
+// popped) they read as null objects. A shadow-plane object made for a missing
+// plane holds nothing; its methods report and do nothing.
 #include <cmath>
 
 #include "gfx/rk_studio_info.h"
@@ -27,7 +28,19 @@ int done(lua_State* L) {
   return 0;
 }
 
-int borrowed(lua_State* L) { return done(L); }
+// Lets go of the view's link to its entry only.
+int borrowed(lua_State* L) {
+  LuaObjectLinks::release(luaObjectBlock(L, 1));
+  return done(L);
+}
+
+// A view on part of `studio`, linked to it.
+int pushView(lua_State* L, StudioInfo& studio, void* part, const LuaClass& cls, const luaL_Reg* methods) {
+  LuaObjectBlock* block = nullptr;
+  const int results = pushLuaObject(L, part, cls, methods, borrowed, &block);
+  if (part) studio.scriptLinks().link(block);
+  return results;
+}
 
 Vector4 vectorArg(lua_State* L, int first) {
   return {toFloatArg(L, first), toFloatArg(L, first + 1), toFloatArg(L, first + 2), 0.0f};
@@ -106,7 +119,7 @@ int studioGetShaderSpotLightData(lua_State* L) {
   RK_STUDIO_SELF("lua_StudioInfo_getShaderSpotLightData");
   lua_settop(L, 0);
   if (!studio) return 0;
-  return pushLuaObject(L, &studio->spotLight(), kSpotLightDataClass, kSpotLightMethods, borrowed);
+  return pushView(L, *studio, &studio->spotLight(), kSpotLightDataClass, kSpotLightMethods);
 }
 
 int studioCreateShadowPlane(lua_State* L) {
@@ -122,7 +135,7 @@ int studioGetShadowPlane(lua_State* L) {
   if (!studio) return 0;
   auto it = studio->shadowPlanes().find(index);
   ShadowPlane* plane = it == studio->shadowPlanes().end() ? nullptr : &it->second;
-  return pushLuaObject(L, plane, kShadowPlaneClass, kShadowPlaneMethods, borrowed);
+  return pushView(L, *studio, plane, kShadowPlaneClass, kShadowPlaneMethods);
 }
 
 const luaL_Reg kStudioMethods[] = {
@@ -260,7 +273,7 @@ const luaL_Reg kShadowPlaneMethods[] = {
 }  // namespace
 
 int pushStudioInfo(lua_State* L, StudioInfo* studio) {
-  return pushLuaObject(L, studio, kStudioInfoClass, kStudioMethods, borrowed);
+  return pushView(L, *studio, studio, kStudioInfoClass, kStudioMethods);
 }
 
 }  // namespace rk::script::gph
