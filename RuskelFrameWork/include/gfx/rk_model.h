@@ -24,6 +24,10 @@ namespace rk::driver::directx {
 class DxModelRoot12;
 }
 
+namespace rk::effect {
+class EffectHandle;
+}
+
 namespace rk::gfx {
 
 class Camera;
@@ -52,9 +56,44 @@ class Model : public GModel {
     std::string frame;  // at most 1023 characters; empty: none
   };
 
+  // An effect playing on a frame of the model.
+  struct FrameEffect {
+    std::string frame;
+    int hash = 0;  // the frame name's resource key
+    effect::EffectHandle* handle = nullptr;  // one reference held
+    std::uint8_t loop = 0;
+    int sound_player = -1;  // the 3D sound started with it, or -1
+    std::uint8_t flag = 0;
+    math::Matrix offset = math::matrixIdentity();  // placed before the frame's matrix
+  };
+  // An effect waiting until no effect plays on its frame.
+  struct QueuedFrameEffect {
+    int unit = 0;
+    std::string frame, effect, sound;
+    float loop = 0.0f;  // not 0: the effect loops
+    math::Matrix offset = math::matrixIdentity();
+    std::uint8_t flag = 0;
+    int sound_value = 0;
+  };
+
   Model();
-  // Hides the root, empties the queue and deletes the culling box and the root.
+  // Hides the root and the frame effects, releases them, empties the queue
+  // and deletes the culling box and the root.
   ~Model() override;
+
+  // ---- frame effects (they need the effect system)
+  // Plays the effect of the unit of that camera number on the frame, with an
+  // optional one-shot 3D sound at the frame; false (reported) when the frame
+  // or the unit is missing.
+  bool attachFrameEffect(int unit, const char* frame, const char* effect, const char* sound,
+                         const math::Matrix& offset, bool loop, int soundValue, std::uint8_t flag);
+  // Queues the effect for its frame: it starts when no effect plays there.
+  bool attachFrameQueueEffect(int unit, const char* frame, const char* effect, const char* sound,
+                              const math::Matrix& offset, float loop, std::uint8_t flag, int soundValue);
+  // Releases every attached effect.
+  void detachFrameEffects();
+  bool isAliveEffectQueue(const char* frame) const;
+  const std::vector<FrameEffect>& frameEffects() const { return frame_effects_; }
 
   // ---- animation: the root's, nothing without one
   void setLoopAnime(bool loop) override;
@@ -129,7 +168,9 @@ class Model : public GModel {
   collision::OBB* cullingBody() const { return culling_body_.get(); }
   void setCullingOffset(const math::Matrix& offset) { culling_offset_ = offset; }
   const math::Matrix& getCullingOffset() const { return culling_offset_; }
-  // The per-frame hook after the update: places the culling box.
+  // The per-frame hook after the update: places the culling box, moves the
+  // frame effects with their frames, drops the ended ones and starts queued
+  // effects whose frame has become free.
   void sync() override;
 
   // ---- animation command queue
@@ -148,6 +189,8 @@ class Model : public GModel {
   const std::deque<AnimQueueCommand>& animQueue() const { return anim_queue_; }
 
  private:
+  void syncFrameEffects();
+
   driver::directx::DxModelRoot12* root_ = nullptr;
   res::ResourcePtr resource_;
   math::Vector4 offset_{};
@@ -160,6 +203,9 @@ class Model : public GModel {
   int draw_mode_ = 1;
   math::Matrix culling_offset_{};
   std::unique_ptr<collision::OBB> culling_body_;
+  std::vector<FrameEffect> frame_effects_;
+  // Queues by frame-name key; names that share a key keep queues of their own.
+  std::multimap<int, std::pair<std::string, std::deque<QueuedFrameEffect>>> frame_effect_queues_;
 };
 
 class ModelManager : public task::Task, public policy::ISync {

@@ -5,6 +5,7 @@
 
 #include "audio/rk_audio_context.h"
 #include "col/rk_collision_obb.h"
+#include "effect/rk_effect_handle.h"
 #include "gfx/rk_model.h"
 #include "gfx/rk_model_draw_info.h"
 #include "kernel/rk_device_context.h"
@@ -35,6 +36,9 @@ bool isZero(const math::Matrix& m) {
 Model::Model() { std::memset(&culling_offset_, 0, sizeof culling_offset_); }
 
 Model::~Model() {
+  for (FrameEffect& e : frame_effects_) e.handle->setShown(false);
+  detachFrameEffects();
+  frame_effect_queues_.clear();
   if (root_) root_->setVisible(false);
   GModel::setVisible(false);
   anim_queue_.clear();
@@ -83,6 +87,7 @@ bool Model::isLoopAnime() { return root_ && root_->isLoopAnime(); }
 bool Model::isReady() { return root_ && root_->isReady(); }
 
 void Model::setVisible(bool visible) {
+  for (FrameEffect& e : frame_effects_) e.handle->setShown(visible);
   if (root_) root_->setVisible(visible);
   GModel::setVisible(visible);
 }
@@ -168,9 +173,11 @@ collision::OBB* Model::createCullingBody() {
 void Model::releaseCullingBody() { culling_body_.reset(); }
 
 void Model::sync() {
-  if (!culling_body_) return;
-  const math::Matrix& world = getMatrix();
-  culling_body_->setFromMatrix(isZero(culling_offset_) ? world : math::matrixMultiply(world, culling_offset_));
+  if (culling_body_) {
+    const math::Matrix& world = getMatrix();
+    culling_body_->setFromMatrix(isZero(culling_offset_) ? world : math::matrixMultiply(world, culling_offset_));
+  }
+  syncFrameEffects();
 }
 
 // ------------------------------------------------------------ animation queue

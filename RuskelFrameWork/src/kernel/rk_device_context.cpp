@@ -3,6 +3,7 @@
 #include "actor/rk_actor.h"
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
+#include "effect/rk_effect_system.h"
 #include "flush/rk_flush_unit.h"
 #include "flush/rk_sync_unit.h"
 #include "fs/rk_file_manager.h"
@@ -82,7 +83,8 @@ void DeviceContext::shutdown() {
   if (singletonExists(InstanceSlot::ScriptCache)) script::ScriptCache::destroyInstance();
   // 4. Script-state manager: closes every state, running each Destructer.
   if (singletonExists(InstanceSlot::ScriptStateManager)) script::ScriptStateManager::destroyInstance();
-  // 5. Effect system: with the effects.
+  // 5.
+  if (singletonExists(InstanceSlot::EffectSystem)) effect::EffectSystem::destroyInstance();
   // 6. Model manager, with every model still listed.
   if (gfx::ModelManager* models = gfx::ModelManager::findInstance()) {
     models->deleteModels();
@@ -114,7 +116,8 @@ void DeviceContext::shutdown() {
   if (singletonExists(InstanceSlot::TextureManager)) gfx::RkTextureManager::destroyInstance();
   // 17.
   if (singletonExists(InstanceSlot::ControllerManager)) controller::ControllerManager::destroyInstance();
-  // 18. Effect system, if still there: with the effects.
+  // 18. Effect system, if still there.
+  if (singletonExists(InstanceSlot::EffectSystem)) effect::EffectSystem::destroyInstance();
   // 19. The file manager stops and joins its load thread.
   if (fs::FileManager* files = fs::FileManager::getInstance()) {
     files->setStop(true);

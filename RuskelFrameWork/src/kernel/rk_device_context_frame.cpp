@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "effect/rk_effect_system.h"
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_manager.h"
 #include "gfx/rk_light.h"
@@ -90,7 +91,8 @@ void DeviceContext::drawFrame() {
         list->clearDepthStencilView(depth_stencil_.getDSVHandle(), gpu::D3D12_CLEAR_FLAG_STENCIL, 1.0f, 0, 0, nullptr);
         list->omSetStencilRef(1);
       }
-      // The camera's effects: with the effect system.
+      // The camera's effects, when a unit is filed under its number.
+      if (singletonExists(InstanceSlot::EffectSystem)) effect::EffectSystem::getInstance()->drawCamera(number);
       closeNowCommandList();
     }
   }

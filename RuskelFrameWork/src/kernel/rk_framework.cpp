@@ -7,6 +7,7 @@
 #include "audio/rk_audio_context.h"
 #include "col/rk_collision_group.h"
 #include "ctrl/rk_controller.h"
+#include "effect/rk_effect_system.h"
 #include "flush/rk_flush_unit.h"
 #include "flush/rk_sync_unit.h"
 #include "fs/rk_file_manager.h"
@@ -96,7 +97,7 @@ void startupFramework() {
   flush::FlushUnit::createInstance();                  // 27
   // 28. Script cache.
   script::ScriptCache::createInstance();
-  // 29. Effect system: with the effects.
+  effect::EffectSystem::createInstance();                  // 29
   context->stopWatch()->start();                           // 30
   audio::AudioContext::getInstance()->init();              // 31: engine, mastering voice, audio thread
 }

@@ -5,6 +5,7 @@
 #include "script/rk_script_collision.h"
 #include "script/rk_script_controller.h"
 #include "script/rk_script_debug.h"
+#include "script/rk_script_effect.h"
 #include "script/rk_script_math.h"
 #include "script/rk_script_resource.h"
 #include "script/rk_script_rigidbody.h"
@@ -31,7 +32,7 @@ const std::array<LuaFunctionTable, kGlobalTableCount>& globalFunctionTables() {
       resourceFunctionTable(),     // 13 resources and data chunks
       {},                          // 14 2D drawing commands
       scriptStateFunctionTable(),  // 15 script states and task pause
-      {},                          // 16 effects
+      effectFunctionTable(),       // 16 effects
       {},                          // 17 fonts
       vertexIndexBufferFunctionTable(),  // 18 vertex and index buffers
   }};
