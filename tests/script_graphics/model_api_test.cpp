@@ -5,11 +5,14 @@
 #include <set>
 #include <string>
 
+#include "host/ui.h"
+
 #include "col/rk_collision_obb.h"
 #include "gfx/rk_model.h"
 #include "gfx/rk_model_draw_info.h"
 #include "gfx/rk_studio_info.h"
 #include "platform/driver/directx_driver/rk_directx12_model.h"
+#include "script/rk_script_math.h"
 #include "script/rk_script_model.h"
 #include "script_graphics/graphics_fixture.h"
 
@@ -46,6 +49,14 @@ class RecordingRoot : public rk::driver::directx::DxModelRoot12 {
   }
   void updateAnime(float seconds) override { add("anime" + std::to_string(seconds).substr(0, 4)); }
   void setShadowColor(std::uint32_t argb) override { shadow = argb; }
+  bool getFrameMatrix(rk::math::Matrix& out, const char* frame) override {
+    out = rk::math::matrixIdentity();
+    if (frame && std::string(frame) == "muzzle") out = rk::math::matrixTranslation(0, 0, 2);
+    return !frame || std::string(frame) == "muzzle";
+  }
+  void setFrameQuat(const char* frame, const rk::math::Vector4& q, bool flag) override {
+    add(std::string("quat:") + frame + "/" + std::to_string(q.w).substr(0, 3) + (flag ? "/on" : "/off"));
+  }
   void setDrawMode(const char* frame, int mode) override { add(std::string("mode:") + frame + "=" + std::to_string(mode)); }
 
   bool ended = false;
@@ -107,11 +118,11 @@ TEST_F(ModelApi, NewModelDefaultsAndMethodTable) {
   EXPECT_EQ(m->getRoot(), nullptr);
   EXPECT_TRUE(manager->contains(m));
   lua_getglobal(L, "count");
-  // The shared four (three replaced by the model's own) plus the model's 52
-  // placement, lighting, animation and culling-box methods.
-  EXPECT_EQ(lua_tointeger(L, -1), 56);
+  // The shared four (three replaced by the model's own) plus the model's 64
+  // placement, lighting, animation, frame and culling-box methods.
+  EXPECT_EQ(lua_tointeger(L, -1), 68);
   lua_settop(L, 0);
-  ASSERT_EQ(run("check(type(m.setRevSync) == 'function' and type(m.setFrameQuat) == 'nil', 'names')"), "");
+  ASSERT_EQ(run("check(type(m.setRevSync) == 'function' and type(m.setFrameQuat) == 'function', 'names')"), "");
 }
 
 // Each case runs on a fresh model `m` and then its check reads the model.
@@ -316,6 +327,88 @@ TEST_F(ModelApi, CollectedObjectTakesItsModelOutOfTheScene) {
   EXPECT_TRUE(manager->models().empty());
   frames(2);  // the per-frame step finds no dangling model
   EXPECT_EQ(take().find("anime"), std::string::npos);
+}
+
+TEST_F(ModelApi, AttachHangsAChildOnAFrame) {
+  ASSERT_EQ(run("p = createModel() c = createModel() p:setPosition(1, 0, 0) p:calcTransformation() "
+                "c:calcTransformation() id = createMatrix()"),
+            "");
+  giveRoot("p");
+  giveRoot("c");
+  // Joins the results with every -0 read as 0.
+  ASSERT_EQ(run("function J(...) local t = values(...) for i = 2, t.n do t[i] = t[i] + 0 end "
+                "return join(table.unpack(t, 1, t.n)) end"),
+            "");
+  log.clear();
+  ASSERT_EQ(run("check(p:attach(c, 'nope', id) == false, 'unknown frame') "
+                "check(J(c:getFramePosAndRot(nil, id)) == 'true,0,0,0,0,0,0', 'still free')\n"
+                "c:detach() check(J(c:getFramePosAndRot(nil, id)) == 'true,0,0,0,0,0,0', 'detach of a free model')\n"
+                "check(p:attach(c, 'muzzle', id) == true, 'attached')\n"
+                "check(J(c:getFramePosAndRot(nil, id)) == 'true,1,0,2,0,0,0', 'the parent frame')\n"
+                "check(join(c:mulFrameMtxCoord(0, 0, 0, nil, id)) == 'true,1,0,2', 'a point')\n"
+                "local t = createMatrix() t:translation(5, 5, 5)\n"
+                "check(join(p:mulFrameMtxNormal(0, 0, 1, 'muzzle', t)) == 'true,0,0,1', 'no translation')\n"
+                "check(join(p:mulFrameMtxCoord(0, 0, 0, 'muzzle', t)) == 'true,6,5,7', 'offset x frame')\n"
+                "r = createMatrix() check(p:calcFrameMtx(r) == true, 'no name: the model')"),
+            "");
+  Model* parent = model("p");
+  Model* child = model("c");
+  EXPECT_EQ(child->getParent(), parent);
+  EXPECT_EQ(child->getAttachFrameName(), "muzzle");
+  lua_getglobal(L, "r");
+  const rk::math::Matrix* written = rk::script::math::toMatrix(L, -1);
+  lua_settop(L, 0);
+  ASSERT_NE(written, nullptr);
+  EXPECT_EQ(written->m[3][0], 1.0f) << "the model's transformation matrix";
+  EXPECT_TRUE(log.empty()) << log.text();
+  ASSERT_EQ(run("check(p:calcFrameMtx(id, 'nope') == false, 'unknown frame') c:detach()"), "");
+  EXPECT_EQ(log.entries("rk::gfx::GModel::calcFrameMtx"), 1u);
+  EXPECT_EQ(child->getParent(), nullptr);
+
+  // A parent collected while its child hangs on it leaves the child free.
+  ASSERT_EQ(run("p:attach(c, 'muzzle', id) p = nil collectgarbage() collectgarbage() "
+                "check(J(c:getFramePosAndRot(nil, id)) == 'true,0,0,0,0,0,0', 'free again')"),
+            "");
+  EXPECT_EQ(child->getParent(), nullptr);
+}
+
+TEST_F(ModelApi, FrameMethodsWithMissingOffsetsOrFramesReport) {
+  std::vector<std::string> boxes;
+  host::ui::setMessageBoxSink([&](const std::string& text, const std::string& caption, unsigned) {
+    boxes.push_back(caption + text);
+    return 1;
+  });
+  ASSERT_EQ(run("m = createModel() c = createModel()"), "");
+  giveRoot("m");
+  const LuaCase cases[] = {
+      {"attach without an offset", "check(m:attach(c, 'muzzle', 1) == false, 'refused')",
+       "rk::script::gph::`anonymous-namespace'::lua_Model_attach"},
+      {"calcFrameMtx without a result", "check(m:calcFrameMtx(nil, 'muzzle') == false, 'nothing written')",
+       "rk::script::gph::`anonymous-namespace'::lua_Model_calcFrameMtx"},
+      {"getFramePosAndRot without a matrix", "m:getFramePosAndRot('muzzle', 3)",
+       "rk::script::gph::`anonymous-namespace'::lua_Model_getFramePosAndRot"},
+      {"mulFrameMtxCoord without an offset", "check(join(m:mulFrameMtxCoord(1, 2, 3, 'muzzle')) == 'false,0,0,0', 'zeros')",
+       "rk::script::gph::`anonymous-namespace'::lua_Model_mulFrameMtxCoord"},
+  };
+  for (const LuaCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    EXPECT_EQ(run(c.code), "");
+    EXPECT_EQ(log.entries(c.logEntry), 1u) << log.text();
+  }
+  EXPECT_EQ(model("c")->getParent(), nullptr);
+  ASSERT_EQ(run("check(join(m:findFrameSphere('muzzle')) == 'false,0,0,0,0', 'sphere') "
+                "check(join(m:findFramePlane('muzzle')) == 'false,0,1,0,0', 'plane') "
+                "check(join(m:findFrameAABB('muzzle')) == 'false,0,0,0,0,0,0', 'box') "
+                "check(next(m:searchFrameNameBack('zle')) == nil, 'no names') "
+                "check(join(m:findFrameCenterPoint('arm', 9)) == 'false,0,0,0', 'centre') "
+                "m:setFrameQuat('arm', 0, 0, 0, 1, true)"),
+            "");
+  host::ui::setMessageBoxSink({});
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0], "\x83t\x83\x8C\x81[\x83\x80\x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1\n"
+                      "arm \x82\xAA\x8C\xA9\x82\xC2\x82\xA9\x82\xE8\x82\xDC\x82\xB9\x82\xF1");
+  EXPECT_EQ(take(), "quat:arm/1.0/on ");
 }
 
 }  // namespace

@@ -51,4 +51,18 @@ int lua_Model_pushAnimQueueShift(lua_State* L);
 int lua_Model_pushAnimQueueLoop(lua_State* L);
 int lua_Model_pushAnimQueueSoundEffect(lua_State* L);
 
+// Frame bindings.
+int lua_Model_findFrameCenterPoint(lua_State* L);
+int lua_Model_findFramePlane(lua_State* L);
+int lua_Model_findFrameSphere(lua_State* L);
+int lua_Model_findFrameAABB(lua_State* L);
+int lua_Model_attach(lua_State* L);
+int lua_Model_detach(lua_State* L);
+int lua_Model_getFramePosAndRot(lua_State* L);
+int lua_Model_calcFrameMtx(lua_State* L);
+int lua_Model_mulFrameMtxNormal(lua_State* L);
+int lua_Model_mulFrameMtxCoord(lua_State* L);
+int lua_Model_searchFrameNameBack(lua_State* L);
+int lua_Model_setFrameQuat(lua_State* L);
+
 }  // namespace rk::script::gph
