@@ -74,7 +74,7 @@ class Model : public GModel {
     float loop = 0.0f;  // not 0: the effect loops
     math::Matrix offset = math::matrixIdentity();
     std::uint8_t flag = 0;
-    int sound_value = 0;
+    float volume = 0.0f;  // of the sound started with the effect
   };
 
   Model();
@@ -87,10 +87,18 @@ class Model : public GModel {
   // optional one-shot 3D sound at the frame; false (reported) when the frame
   // or the unit is missing.
   bool attachFrameEffect(int unit, const char* frame, const char* effect, const char* sound,
-                         const math::Matrix& offset, bool loop, int soundValue, std::uint8_t flag);
+                         const math::Matrix& offset, bool loop, float volume, std::uint8_t flag);
+  // Plays a handle's effect on the frame; the attachment holds one more
+  // reference to the handle. False when the frame is missing.
+  bool playFrameEffect(const char* frame, effect::EffectHandle* handle, const math::Matrix& offset, bool loop,
+                       int soundPlayer, std::uint8_t flag);
+  // The handle of the first effect attached to that frame, or null.
+  effect::EffectHandle* findFrameEffect(const char* frame) const;
+  // Releases the first effect attached to that frame.
+  void detachFrameEffect(const char* frame);
   // Queues the effect for its frame: it starts when no effect plays there.
   bool attachFrameQueueEffect(int unit, const char* frame, const char* effect, const char* sound,
-                              const math::Matrix& offset, float loop, std::uint8_t flag, int soundValue);
+                              const math::Matrix& offset, float loop, std::uint8_t flag, float volume);
   // Releases every attached effect.
   void detachFrameEffects();
   bool isAliveEffectQueue(const char* frame) const;

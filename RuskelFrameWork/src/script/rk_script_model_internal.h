@@ -65,4 +65,13 @@ int lua_Model_mulFrameMtxCoord(lua_State* L);
 int lua_Model_searchFrameNameBack(lua_State* L);
 int lua_Model_setFrameQuat(lua_State* L);
 
+// Frame-effect bindings.
+int lua_Model_attachFrameEffect(lua_State* L);
+int lua_Model_attachFrameEffectFromEffectName(lua_State* L);
+int lua_Model_getAttachFrameEffect(lua_State* L);
+int lua_Model_clearAttachFrameEffectAll(lua_State* L);
+int lua_Model_clearAttachFrameEffect(lua_State* L);
+int lua_Model_attachFrameQueueEffect(lua_State* L);
+int lua_Model_isAliveEffectQueue(lua_State* L);
+
 }  // namespace rk::script::gph
