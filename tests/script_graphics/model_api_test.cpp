@@ -280,6 +280,10 @@ TEST_F(ModelApi, RevSyncTakesACollisionShape) {
   ASSERT_EQ(run("m:setRevSync(nil, 1)"), "");
   EXPECT_EQ(m->getRevSyncTarget(), nullptr) << "no shape switches the reverse sync off";
   EXPECT_EQ(m->getRevSyncCameraNumber(), 1);
+  // A shape collected while the model drives it is forgotten, not kept dangling.
+  ASSERT_EQ(run("m:setRevSync(box, 0) box = nil collectgarbage() collectgarbage()"), "");
+  EXPECT_EQ(m->getRevSyncTarget(), nullptr);
+  frames(2);
 }
 
 TEST_F(ModelApi, WrongOrDeadObjectsReportAndDoNothing) {

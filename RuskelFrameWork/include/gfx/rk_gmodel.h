@@ -147,6 +147,8 @@ class GModel : public IAnimationControllerInterface,
   // Stores the target and the camera number, then runs revSync once.
   void setRevSync(collision::CollisionBody* target, int cameraNumber);
   collision::CollisionBody* getRevSyncTarget() const { return rev_sync_target_; }
+  // A shape that is going: every live model that drives it stops doing so.
+  static void forgetRevSyncTarget(const collision::CollisionBody* target);
   int getRevSyncCameraNumber() const { return rev_sync_camera_; }
   // Hangs this model on a frame of the parent (null: detached), with an offset
   // placed between this model and the frame.
