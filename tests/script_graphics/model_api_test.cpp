@@ -12,6 +12,7 @@
 #include "gfx/rk_model_draw_info.h"
 #include "gfx/rk_studio_info.h"
 #include "platform/driver/directx_driver/rk_directx12_model.h"
+#include "script/rk_script_collision.h"
 #include "script/rk_script_math.h"
 #include "script/rk_script_model.h"
 #include "script_graphics/graphics_fixture.h"
@@ -284,6 +285,23 @@ TEST_F(ModelApi, RevSyncTakesACollisionShape) {
   ASSERT_EQ(run("m:setRevSync(box, 0) box = nil collectgarbage() collectgarbage()"), "");
   EXPECT_EQ(m->getRevSyncTarget(), nullptr);
   frames(2);
+}
+
+TEST_F(ModelApi, RevSyncPlacesTheShapeBetweenTwoCameras) {
+  ASSERT_EQ(run("c1 = createCamera(1) c3 = createCamera(3) c3:setEye(0, 5, 10) "
+                "m = createModel() m:setPosition(2, 0, 0) m:setRenderCameraBit(0) box = createCollisionOBB()"),
+            "");
+  lua_getglobal(L, "box");
+  auto* box = rk::script::toLuaObject<rk::collision::CollisionBody>(L, -1, rk::script::collision::kCollisionBodyClass);
+  lua_settop(L, 0);
+  ASSERT_NE(box, nullptr);
+  rk::math::Vector4 centre{};
+  ASSERT_EQ(run("m:setRevSync(box, 3)"), "");
+  box->getCenter(centre);
+  EXPECT_EQ(centre.x, 0.0f) << "camera bits 0 choose no camera";
+  ASSERT_EQ(run("m:setRenderCameraBit(6) m:setRevSync(box, 3)"), "");
+  box->getCenter(centre);
+  EXPECT_NE(centre.x, 0.0f) << "placed through cameras 1 and 3";
 }
 
 TEST_F(ModelApi, WrongOrDeadObjectsReportAndDoNothing) {
