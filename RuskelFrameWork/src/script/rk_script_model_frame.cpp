@@ -16,8 +16,8 @@ namespace rm = ::rk::math;
 
 namespace {
 
-void reportBinding(const char* binding) {
-  ::rk::debug::writeErrorLog("src/script/rk_script_model", __LINE__, binding);
+void reportBinding(const char* binding, int line) {
+  ::rk::debug::writeErrorLog("src/script/rk_script_model", line, binding);
 }
 
 // A frame name: a string or a number as its text, else none (empty).
@@ -81,7 +81,7 @@ int lua_Model_attach(lua_State* L) {
   Model* child = toLuaObject<Model>(L, 2, kModelClass);
   const std::string frame = frameName(L, 3);
   const rm::Matrix* offset = math::toMatrix(L, 4);
-  if (model && !offset) reportBinding(RK_MODEL_BINDING("lua_Model_attach"));
+  if (model && !offset) reportBinding(RK_MODEL_BINDING("lua_Model_attach"), __LINE__);
   bool attached = false;
   if (model && child && offset) {
     rm::Matrix unused;
@@ -104,7 +104,7 @@ int lua_Model_detach(lua_State* L) {
 int lua_Model_getFramePosAndRot(lua_State* L) {
   RK_MODEL_SELF("lua_Model_getFramePosAndRot");
   const std::string frame = frameName(L, 2);
-  if (model && lua_type(L, 3) != LUA_TUSERDATA) reportBinding(RK_MODEL_BINDING("lua_Model_getFramePosAndRot"));
+  if (model && lua_type(L, 3) != LUA_TUSERDATA) reportBinding(RK_MODEL_BINDING("lua_Model_getFramePosAndRot"), __LINE__);
   rm::Matrix world = rm::matrixIdentity();
   const bool found = model && model->calcFrameMtx(world, orNull(frame));
   const rm::Vector4 angles = rm::matrixToYawPitchRoll(world);
@@ -115,7 +115,7 @@ int lua_Model_calcFrameMtx(lua_State* L) {
   RK_MODEL_SELF("lua_Model_calcFrameMtx");
   rm::Matrix* result = math::toMatrix(L, 2);
   const std::string frame = frameName(L, 3);
-  if (model && !result) reportBinding(RK_MODEL_BINDING("lua_Model_calcFrameMtx"));
+  if (model && !result) reportBinding(RK_MODEL_BINDING("lua_Model_calcFrameMtx"), __LINE__);
   bool found = false;
   if (model && result) found = model->calcFrameMtx(*result, orNull(frame));
   lua_settop(L, 0);
@@ -130,7 +130,7 @@ int mulFrameMtx(lua_State* L, const char* binding) {
   const rm::Vector4 v{toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), Point ? 1.0f : 0.0f};
   const std::string frame = frameName(L, 5);
   const rm::Matrix* offset = math::toMatrix(L, 6);
-  if (model && !offset) reportBinding(binding);
+  if (model && !offset) reportBinding(binding, __LINE__);
   rm::Matrix world = rm::matrixIdentity();
   const bool found = model && offset && model->calcFrameMtx(world, orNull(frame));
   rm::Vector4 out{};
