@@ -151,6 +151,16 @@ TEST_F(ModelFrameEffectApi, QueuedEffectsPlayOneAfterTheOther) {
   ASSERT_EQ(run("check(not m:isAliveEffectQueue('muzzle'), 'taken')"), "");
 }
 
+TEST_F(ModelFrameEffectApi, AQueuedEntryThatCannotAttachGivesWayInTheSameSync) {
+  ASSERT_EQ(run("check(m:attachFrameQueueEffect(7, 'muzzle', 'effect/a', nil, id), 'no unit 7') "
+                "check(m:attachFrameQueueEffect(0, 'muzzle', 'effect/a', nil, id), 'unit 0')"),
+            "");
+  frames(1);
+  EXPECT_EQ(model()->frameEffects().size(), 1u) << "the second entry plays in the first sync";
+  EXPECT_EQ(log_.entries("rk::gfx::Model::attachFrameEffect"), 1u) << log_.text();
+  ASSERT_EQ(run("check(not m:isAliveEffectQueue('muzzle'), 'both taken')"), "");
+}
+
 TEST_F(ModelFrameEffectApi, MissingArgumentsAreReportedAndRefused) {
   struct Case {
     const char* code;

@@ -153,17 +153,25 @@ void Model::syncFrameEffects() {
     it = frame_effects_.erase(it);
     releaseHandle(handle);
   }
-  for (auto& entry : frame_effect_queues_) {
-    std::deque<QueuedFrameEffect>& queue = entry.second.second;
-    if (queue.empty()) continue;
-    const std::string& name = entry.second.first;
-    bool busy = false;
-    for (const FrameEffect& e : frame_effects_) busy = busy || (e.hash == entry.first && e.frame == name);
-    if (busy) continue;
-    const QueuedFrameEffect next = queue.front();
-    queue.pop_front();
-    attachFrameEffect(next.unit, next.frame.c_str(), next.effect.c_str(), next.sound.c_str(), next.offset,
-                      next.loop != 0.0f, next.volume, next.flag);
+  // After each entry taken the walk starts again from the first queue, so an
+  // entry whose attach fails is dropped and the next one is tried at once.
+  // Every pass takes an entry or ends the walk.
+  for (bool taken = true; taken;) {
+    taken = false;
+    for (auto& entry : frame_effect_queues_) {
+      std::deque<QueuedFrameEffect>& queue = entry.second.second;
+      if (queue.empty()) continue;
+      const std::string& name = entry.second.first;
+      bool busy = false;
+      for (const FrameEffect& e : frame_effects_) busy = busy || (e.hash == entry.first && e.frame == name);
+      if (busy) continue;
+      const QueuedFrameEffect next = queue.front();
+      queue.pop_front();
+      attachFrameEffect(next.unit, next.frame.c_str(), next.effect.c_str(), next.sound.c_str(), next.offset,
+                        next.loop != 0.0f, next.volume, next.flag);
+      taken = true;
+      break;
+    }
   }
 }
 
