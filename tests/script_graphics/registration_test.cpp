@@ -30,7 +30,7 @@ const std::vector<std::string> kGraphicsNames = {
     "setModelPause", "isModelPause", "dumpDisplayModelContainer"};
 
 // Model, gfx model, script texture and mesh-cache entries: not in this build.
-const std::set<std::string> kNotYetBound = {"createModel",       "createGfxModel", "createTexture",
+const std::set<std::string> kNotYetBound = {"createGfxModel",    "createTexture",
                                             "createSphereModel", "setModelPause",  "isModelPause",
                                             "dumpDisplayModelContainer"};
 

@@ -31,7 +31,8 @@ constexpr float kAcrossAxis = 0.0026f;
 
 class CollisionBody {
  public:
-  virtual ~CollisionBody() = default;
+  // Scene models that drive this shape by their reverse sync forget it.
+  virtual ~CollisionBody();
 
   virtual int getKind() const { return kKindBody; }
   virtual void setCenter(const Vector4& center) {}

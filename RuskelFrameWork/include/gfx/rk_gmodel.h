@@ -37,7 +37,7 @@ class IAnimationQueueControl {
   virtual void pushAnimQueueShift(int take, float blendSeconds) = 0;
   virtual void pushAnimQueueWait(float seconds) = 0;
   virtual void pushAnimQueueLoop(bool loop) = 0;
-  virtual void pushAnimQueueSoundEffect(const char* sound, const char* frame, int value, const math::Matrix& offset,
+  virtual void pushAnimQueueSoundEffect(const char* sound, const char* frame, float volume, const math::Matrix& offset,
                                         bool flag) = 0;
   virtual void updateAnimQueue(float seconds) = 0;
 };
@@ -128,7 +128,7 @@ class GModel : public IAnimationControllerInterface,
   void pushAnimQueueShift(int, float) override {}
   void pushAnimQueueWait(float) override {}
   void pushAnimQueueLoop(bool) override {}
-  void pushAnimQueueSoundEffect(const char*, const char*, int, const math::Matrix&, bool) override {}
+  void pushAnimQueueSoundEffect(const char*, const char*, float, const math::Matrix&, bool) override {}
   void updateAnimQueue(float) override {}
   // With a target: rebuilds the world matrix and gives the target the matrix
   // that carries it from the view of the lowest camera of the render bits into
@@ -147,6 +147,8 @@ class GModel : public IAnimationControllerInterface,
   // Stores the target and the camera number, then runs revSync once.
   void setRevSync(collision::CollisionBody* target, int cameraNumber);
   collision::CollisionBody* getRevSyncTarget() const { return rev_sync_target_; }
+  // A shape that is going: every live model that drives it stops doing so.
+  static void forgetRevSyncTarget(const collision::CollisionBody* target);
   int getRevSyncCameraNumber() const { return rev_sync_camera_; }
   // Hangs this model on a frame of the parent (null: detached), with an offset
   // placed between this model and the frame.

@@ -14,6 +14,7 @@
 #include "gfx/rk_gmodel.h"
 #include "policy/rk_policy.h"
 #include "res/rk_resource.h"
+#include "script/rk_lua_object.h"
 #include "task/rk_task.h"
 
 namespace rk::collision {
@@ -50,7 +51,7 @@ class Model : public GModel {
     std::uint8_t flag = 1;
     float blend = 0.25f;
     float wait = 0.0f;
-    int sound_value = 0;
+    float volume = 0.0f;  // of the sound-effect request
     math::Matrix offset = math::matrixIdentity();
     std::string sound;  // at most 1023 characters
     std::string frame;  // at most 1023 characters; empty: none
@@ -73,7 +74,7 @@ class Model : public GModel {
     float loop = 0.0f;  // not 0: the effect loops
     math::Matrix offset = math::matrixIdentity();
     std::uint8_t flag = 0;
-    int sound_value = 0;
+    float volume = 0.0f;  // of the sound started with the effect
   };
 
   Model();
@@ -86,10 +87,18 @@ class Model : public GModel {
   // optional one-shot 3D sound at the frame; false (reported) when the frame
   // or the unit is missing.
   bool attachFrameEffect(int unit, const char* frame, const char* effect, const char* sound,
-                         const math::Matrix& offset, bool loop, int soundValue, std::uint8_t flag);
+                         const math::Matrix& offset, bool loop, float volume, std::uint8_t flag);
+  // Plays a handle's effect on the frame; the attachment holds one more
+  // reference to the handle. False when the frame is missing.
+  bool playFrameEffect(const char* frame, effect::EffectHandle* handle, const math::Matrix& offset, bool loop,
+                       int soundPlayer, std::uint8_t flag);
+  // The handle of the first effect attached to that frame, or null.
+  effect::EffectHandle* findFrameEffect(const char* frame) const;
+  // Releases the first effect attached to that frame.
+  void detachFrameEffect(const char* frame);
   // Queues the effect for its frame: it starts when no effect plays there.
   bool attachFrameQueueEffect(int unit, const char* frame, const char* effect, const char* sound,
-                              const math::Matrix& offset, float loop, std::uint8_t flag, int soundValue);
+                              const math::Matrix& offset, float loop, std::uint8_t flag, float volume);
   // Releases every attached effect.
   void detachFrameEffects();
   bool isAliveEffectQueue(const char* frame) const;
@@ -182,11 +191,14 @@ class Model : public GModel {
   void pushAnimQueueShift(int take, float blendSeconds) override;
   void pushAnimQueueWait(float seconds) override;
   void pushAnimQueueLoop(bool loop) override;
-  void pushAnimQueueSoundEffect(const char* sound, const char* frame, int value, const math::Matrix& offset,
+  void pushAnimQueueSoundEffect(const char* sound, const char* frame, float volume, const math::Matrix& offset,
                                 bool flag) override;
   // Runs commands from the front until one has to wait.
   void updateAnimQueue(float seconds) override;
   const std::deque<AnimQueueCommand>& animQueue() const { return anim_queue_; }
+
+  // The script objects that reach this model; they read null once it is gone.
+  script::LuaObjectLinks& scriptLinks() { return script_links_; }
 
  private:
   void syncFrameEffects();
@@ -206,6 +218,7 @@ class Model : public GModel {
   std::vector<FrameEffect> frame_effects_;
   // Queues by frame-name key; names that share a key keep queues of their own.
   std::multimap<int, std::pair<std::string, std::deque<QueuedFrameEffect>>> frame_effect_queues_;
+  script::LuaObjectLinks script_links_;
 };
 
 class ModelManager : public task::Task, public policy::ISync {

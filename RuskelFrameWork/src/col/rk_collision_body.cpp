@@ -1,6 +1,10 @@
 #include "col/rk_collision_body.h"
 
+#include "gfx/rk_gmodel.h"
+
 namespace rk::collision {
+
+CollisionBody::~CollisionBody() { gfx::GModel::forgetRevSyncTarget(this); }
 
 namespace {
 const Vector4 kZeroAxis{0.0f, 0.0f, 0.0f, 0.0f};

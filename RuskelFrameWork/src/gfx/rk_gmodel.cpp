@@ -1,5 +1,7 @@
 #include "gfx/rk_gmodel.h"
 
+#include <set>
+
 #include "col/rk_collision_body.h"
 #include "gfx/rk_camera.h"
 #include "gfx/rk_model.h"
@@ -19,7 +21,16 @@ const char* frameName(const std::string& name) { return name.empty() ? nullptr :
 
 GModel::GModel() { draw_infos_.push_back(new ModelDrawInfo); }
 
+namespace {
+// Every model that drives a shape; a shape's destructor clears them.
+std::set<GModel*>& revSyncModels() {
+  static std::set<GModel*> models;
+  return models;
+}
+}  // namespace
+
 GModel::~GModel() {
+  revSyncModels().erase(this);
   // The manager this model was made for may be gone at shut-down: only the
   // live one is asked, and it forgets this model and its attachments.
   if (ModelManager* manager = ModelManager::findInstance()) {
@@ -98,7 +109,23 @@ void GModel::setRenderPriority(int priority) {
   if (listed) manager_->addModel(this);
 }
 
+void GModel::forgetRevSyncTarget(const collision::CollisionBody* target) {
+  std::set<GModel*>& models = revSyncModels();
+  for (auto it = models.begin(); it != models.end();) {
+    if ((*it)->rev_sync_target_ == target) {
+      (*it)->rev_sync_target_ = nullptr;
+      it = models.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
 void GModel::setRevSync(collision::CollisionBody* target, int cameraNumber) {
+  if (target)
+    revSyncModels().insert(this);
+  else
+    revSyncModels().erase(this);
   rev_sync_target_ = target;
   rev_sync_camera_ = cameraNumber;
   revSync();

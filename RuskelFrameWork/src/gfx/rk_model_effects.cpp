@@ -24,7 +24,7 @@ void releaseHandle(effect::EffectHandle* handle) {
 }  // namespace
 
 bool Model::attachFrameEffect(int unitNumber, const char* frame, const char* effectName, const char* sound,
-                              const math::Matrix& offset, bool loop, int soundValue, std::uint8_t flag) {
+                              const math::Matrix& offset, bool loop, float volume, std::uint8_t flag) {
   static const char kName[] = "rk::gfx::Model::attachFrameEffect";
   math::Matrix frameWorld;
   if (!calcFrameMtx(frameWorld, frame)) {
@@ -37,6 +37,20 @@ bool Model::attachFrameEffect(int unitNumber, const char* frame, const char* eff
     debug::writeErrorLog(kSource, __LINE__, kName);
     return false;
   }
+  auto* handle = new effect::EffectHandle(unit, effectName ? effectName : "");
+  int player = -1;
+  if (sound && *sound)
+    if (audio::AudioContext* audio = audio::AudioContext::getInstance())
+      player = audio->playOneShot3DSoundEffect(sound, {frameWorld.m[3][0], frameWorld.m[3][1], frameWorld.m[3][2], 0.0f},
+                                               volume, false);
+  unit->release(kSource, __LINE__);  // the handle holds its own reference
+  return playFrameEffect(frame, handle, offset, loop, player, flag);
+}
+
+bool Model::playFrameEffect(const char* frame, effect::EffectHandle* handle, const math::Matrix& offset, bool loop,
+                            int soundPlayer, std::uint8_t flag) {
+  math::Matrix frameWorld;
+  if (!handle || !calcFrameMtx(frameWorld, frame)) return false;
   // The frame's translation, rotation and scale start the effect.
   host::xmath::Vector scale, rotation, translation;
   host::xmath::matrixDecompose(&scale, &rotation, &translation, math::bridge::toX(frameWorld));
@@ -44,20 +58,15 @@ bool Model::attachFrameEffect(int unitNumber, const char* frame, const char* eff
       math::matrixToYawPitchRoll(math::bridge::fromX(host::xmath::matrixRotationQuaternion(rotation)));
   const math::Vector4 at = math::bridge::fromX(translation);
 
-  auto* handle = new effect::EffectHandle(unit, effectName ? effectName : "");
   handle->addRef();
   FrameEffect attached;
   attached.frame = frame ? frame : "";
   attached.hash = res::nameKey(attached.frame);
   attached.handle = handle;
   attached.loop = loop ? 1 : 0;
+  attached.sound_player = soundPlayer;
   attached.flag = flag;
   attached.offset = offset;
-  if (sound && *sound)
-    if (audio::AudioContext* audio = audio::AudioContext::getInstance())
-      attached.sound_player = audio->playOneShot3DSoundEffect(sound, {at.x, at.y, at.z, 0.0f},
-                                                                static_cast<float>(soundValue), false);
-  unit->release(kSource, __LINE__);  // the handle holds its own reference
   frame_effects_.push_back(attached);
   handle->playEffect(at, angles, math::bridge::fromX(scale));
   handle->setMatrix(math::matrixMultiply(offset, frameWorld));
@@ -65,8 +74,28 @@ bool Model::attachFrameEffect(int unitNumber, const char* frame, const char* eff
   return true;
 }
 
+effect::EffectHandle* Model::findFrameEffect(const char* frame) const {
+  const std::string name = frame ? frame : "";
+  const int hash = res::nameKey(name);
+  for (const FrameEffect& e : frame_effects_)
+    if (e.hash == hash && e.frame == name) return e.handle;
+  return nullptr;
+}
+
+void Model::detachFrameEffect(const char* frame) {
+  const std::string name = frame ? frame : "";
+  const int hash = res::nameKey(name);
+  for (auto it = frame_effects_.begin(); it != frame_effects_.end(); ++it)
+    if (it->hash == hash && it->frame == name) {
+      effect::EffectHandle* handle = it->handle;
+      frame_effects_.erase(it);
+      releaseHandle(handle);
+      return;
+    }
+}
+
 bool Model::attachFrameQueueEffect(int unitNumber, const char* frame, const char* effectName, const char* sound,
-                                   const math::Matrix& offset, float loop, std::uint8_t flag, int soundValue) {
+                                   const math::Matrix& offset, float loop, std::uint8_t flag, float volume) {
   if (!frame) {
     debug::writeErrorLog(kSource, __LINE__, "rk::gfx::Model::attachFrameQueueEffect");
     return false;
@@ -81,7 +110,7 @@ bool Model::attachFrameQueueEffect(int unitNumber, const char* frame, const char
   queued.loop = loop;
   queued.offset = offset;
   queued.flag = flag;
-  queued.sound_value = soundValue;
+  queued.volume = volume;
   const int hash = res::nameKey(queued.frame);
   auto range = frame_effect_queues_.equal_range(hash);
   for (auto it = range.first; it != range.second; ++it)
@@ -124,17 +153,25 @@ void Model::syncFrameEffects() {
     it = frame_effects_.erase(it);
     releaseHandle(handle);
   }
-  for (auto& entry : frame_effect_queues_) {
-    std::deque<QueuedFrameEffect>& queue = entry.second.second;
-    if (queue.empty()) continue;
-    const std::string& name = entry.second.first;
-    bool busy = false;
-    for (const FrameEffect& e : frame_effects_) busy = busy || (e.hash == entry.first && e.frame == name);
-    if (busy) continue;
-    const QueuedFrameEffect next = queue.front();
-    queue.pop_front();
-    attachFrameEffect(next.unit, next.frame.c_str(), next.effect.c_str(), next.sound.c_str(), next.offset,
-                      next.loop != 0.0f, next.sound_value, next.flag);
+  // After each entry taken the walk starts again from the first queue, so an
+  // entry whose attach fails is dropped and the next one is tried at once.
+  // Every pass takes an entry or ends the walk.
+  for (bool taken = true; taken;) {
+    taken = false;
+    for (auto& entry : frame_effect_queues_) {
+      std::deque<QueuedFrameEffect>& queue = entry.second.second;
+      if (queue.empty()) continue;
+      const std::string& name = entry.second.first;
+      bool busy = false;
+      for (const FrameEffect& e : frame_effects_) busy = busy || (e.hash == entry.first && e.frame == name);
+      if (busy) continue;
+      const QueuedFrameEffect next = queue.front();
+      queue.pop_front();
+      attachFrameEffect(next.unit, next.frame.c_str(), next.effect.c_str(), next.sound.c_str(), next.offset,
+                        next.loop != 0.0f, next.volume, next.flag);
+      taken = true;
+      break;
+    }
   }
 }
 

@@ -36,6 +36,7 @@ bool isZero(const math::Matrix& m) {
 Model::Model() { std::memset(&culling_offset_, 0, sizeof culling_offset_); }
 
 Model::~Model() {
+  script_links_.clear();
   for (FrameEffect& e : frame_effects_) e.handle->setShown(false);
   detachFrameEffects();
   frame_effect_queues_.clear();
@@ -226,13 +227,13 @@ void Model::pushAnimQueueLoop(bool loop) {
   anim_queue_.push_back(c);
 }
 
-void Model::pushAnimQueueSoundEffect(const char* sound, const char* frame, int value, const math::Matrix& offset,
+void Model::pushAnimQueueSoundEffect(const char* sound, const char* frame, float volume, const math::Matrix& offset,
                                      bool flag) {
   AnimQueueCommand c;
   c.kind = AnimQueueCommand::kSoundEffect;
   c.sound = queueText(sound);
   c.frame = queueText(frame);
-  c.sound_value = value;
+  c.volume = volume;
   c.offset = offset;
   c.flag = flag ? 1 : 0;
   anim_queue_.push_back(c);
@@ -279,7 +280,7 @@ void Model::updateAnimQueue(float seconds) {
         math::Vector4 at{getMatrix().m[3][0], getMatrix().m[3][1], getMatrix().m[3][2], 0.0f};
         if (!c.frame.empty()) transformFramePoint(at, {0.0f, 0.0f, 0.0f, 1.0f}, c.frame.c_str(), c.offset);
         if (audio::AudioContext* audio = audio::AudioContext::getInstance())
-          audio->addEntrySE(c.sound.c_str(), at, static_cast<float>(c.sound_value), c.flag);
+          audio->addEntrySE(c.sound.c_str(), at, c.volume, c.flag);
         break;
       }
       default:

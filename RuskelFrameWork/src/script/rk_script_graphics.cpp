@@ -3,6 +3,7 @@
 // modes, the screen-effect settings, fixed answers about the one display
 // adapter and screen format, and the render-bit constants.
 #include "script/rk_script_graphics.h"
+#include "script/rk_script_model.h"
 
 #include <cmath>
 
@@ -167,7 +168,7 @@ int cameraDump(lua_State* L) {
 
 namespace {
 
-// The graphics table. "createModel", "createGfxModel", "createTexture",
+// The graphics table. "createGfxModel", "createTexture",
 // "createSphereModel", "setModelPause", "isModelPause" and
 // "dumpDisplayModelContainer" join it with the model manager, gfx models,
 // script textures and the mesh cache; until then they are not globals.
@@ -197,6 +198,7 @@ const LuaFunctionPair kGraphicsFunctions[] = {
     {guarded<createCamera>, "createCamera"},
     {createSyncCamera, "createSyncCamera"},
     {createLinkCameraObject, "createLinkCameraObject"},
+    {guarded<createModel>, "createModel"},
     {ignoreArguments, "setShadowDir"},
     {ignoreArguments, "setShadowLightLength"},
     {ignoreArguments, "setShadowEye"},
