@@ -14,6 +14,7 @@
 #include "gfx/rk_gmodel.h"
 #include "policy/rk_policy.h"
 #include "res/rk_resource.h"
+#include "script/rk_lua_object.h"
 #include "task/rk_task.h"
 
 namespace rk::collision {
@@ -287,8 +288,12 @@ class SphereModel : public GModel {
   void setShadowColor(std::uint32_t) override {}
   std::uint32_t getShadowColor() override { return 0; }
 
+  // The script objects that hold this model read null once it is deleted.
+  script::LuaObjectLinks& scriptLinks() { return script_links_; }
+
  private:
   float radius_ = 1.0f;
+  script::LuaObjectLinks script_links_;
 };
 
 }  // namespace rk::gfx
