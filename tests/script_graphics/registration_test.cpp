@@ -29,10 +29,8 @@ const std::vector<std::string> kGraphicsNames = {
     "RENDER_BIT_0B", "RENDER_BIT_0C", "RENDER_BIT_0D", "RENDER_BIT_0E", "RENDER_BIT_0F", "cameraDump",
     "setModelPause", "isModelPause", "dumpDisplayModelContainer"};
 
-// Model, gfx model, script texture and mesh-cache entries: not in this build.
-const std::set<std::string> kNotYetBound = {"createGfxModel",    "createTexture",
-                                            "createSphereModel", "setModelPause",  "isModelPause",
-                                            "dumpDisplayModelContainer"};
+// Gfx model and script texture entries: not in this build.
+const std::set<std::string> kNotYetBound = {"createGfxModel", "createTexture"};
 
 const std::vector<std::string> kCommandNames = {
     "gfxCls",         "gfxDefault",     "gfxSetCameraNo", "gfxSetColor",      "gfxMoveTo",        "gfxLineTo",

@@ -300,8 +300,12 @@ class SphereModel : public GModel {
   void setShadowColor(std::uint32_t) override {}
   std::uint32_t getShadowColor() override { return 0; }
 
+  // The script objects that hold this model read null once it is deleted.
+  script::LuaObjectLinks& scriptLinks() { return script_links_; }
+
  private:
   float radius_ = 1.0f;
+  script::LuaObjectLinks script_links_;
 };
 
 }  // namespace rk::gfx

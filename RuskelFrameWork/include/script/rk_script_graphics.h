@@ -27,6 +27,7 @@ extern const LuaClass kShadowPlaneClass;     // borrows a rk::gfx::ShadowPlane (
 extern const LuaClass kLightClass;           // owns a rk::gfx::Light
 extern const LuaClass kLinkCameraObjectClass;  // owns a rk::gfx::LinkCameraObject
 extern const LuaClass kSyncCameraClass;      // owns a rk::gfx::LinkCamera
+extern const LuaClass kSphereModelClass;     // owns a rk::gfx::SphereModel, linked to it
 
 // The camera at that index, or null for anything else.
 rk::gfx::Camera* toCamera(lua_State* L, int index);

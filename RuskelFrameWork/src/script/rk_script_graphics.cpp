@@ -168,10 +168,8 @@ int cameraDump(lua_State* L) {
 
 namespace {
 
-// The graphics table. "createGfxModel", "createTexture",
-// "createSphereModel", "setModelPause", "isModelPause" and
-// "dumpDisplayModelContainer" join it with the model manager, gfx models,
-// script textures and the mesh cache; until then they are not globals.
+// The graphics table. "createGfxModel" and "createTexture" join it with the
+// gfx model and script texture objects; until then they are not globals.
 const LuaFunctionPair kGraphicsFunctions[] = {
     {setScreenEffectMode, "setScreenEffectMode"},
     {getFrameBufferSize, "getFrameBufferSize"},
@@ -215,6 +213,7 @@ const LuaFunctionPair kGraphicsFunctions[] = {
     {ignoreArguments, "setupMainShader"},
     {ignoreArguments, "releaseMainShader"},
     {ignoreArguments, "setShadowType"},
+    {createSphereModel, "createSphereModel"},
     {fadeOut, "fadeOut"},
     {fadeIn, "fadeIn"},
     {isEndOfWipe, "isEndOfWipe"},
@@ -245,6 +244,9 @@ const LuaFunctionPair kGraphicsFunctions[] = {
     {renderBit<14>, "RENDER_BIT_0E"},
     {renderBit<15>, "RENDER_BIT_0F"},
     {cameraDump, "cameraDump"},
+    {setModelPause, "setModelPause"},
+    {isModelPause, "isModelPause"},
+    {dumpDisplayModelContainer, "dumpDisplayModelContainer"},
 };
 
 }  // namespace

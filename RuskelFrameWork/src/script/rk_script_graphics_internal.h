@@ -82,6 +82,12 @@ int fadeBottomToTopIn(lua_State* L);
 int fadeBottomToTopOut(lua_State* L);
 int fadeTopToBottomIn(lua_State* L);
 
+// Sphere model and the model-manager display globals.
+int createSphereModel(lua_State* L);
+int setModelPause(lua_State* L);
+int isModelPause(lua_State* L);
+int dumpDisplayModelContainer(lua_State* L);
+
 // Studio settings (the camera's getStudioInfo).
 int pushStudioInfo(lua_State* L, rk::gfx::StudioInfo* studio);
 
