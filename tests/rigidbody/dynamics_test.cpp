@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 #include "col/rk_collision_sphere.h"
@@ -96,6 +97,41 @@ TEST_F(Dynamics, NoForceAndNoSpinLeavesTheOrientationAlone) {
   body->setGravity(v3(0, 0, 0));
   physics_->update(1.0f / 60);
   EXPECT_TRUE(nearVector(body->getQuat(), q, 1e-6f));
+}
+
+// Integration keeps the rotation matrix of a body that stops turning: after
+// every substep it must still be, bit for bit, the matrix of its quaternion,
+// for spinning, still, stopped and re-oriented bodies.
+TEST_F(Dynamics, TheRotationIsAlwaysExactlyTheMatrixOfTheQuaternion) {
+  struct Case {
+    Vector4 quat, omega;
+    float damping;
+  };
+  const Case cases[] = {
+      {{0, 0, 0, 1}, v3(0, 0, 0), 0.7f},        // never turns
+      {{0.1f, 0.2f, 0.3f, 0.9f}, v3(0, 0, 0), 0.0f},  // tilted, still
+      {{0, 0, 0, 1}, v3(0.3f, 2, -1), 0.0f},    // spins throughout
+      {{0.5f, -0.5f, 0.5f, 0.5f}, v3(1e-3f, 0, 0), 0.7f},  // slows to a stop
+  };
+  for (const Case& c : cases) {
+    RigidBody* body = make<RigidBody>();
+    body->setQuat(c.quat);
+    body->setOmega(c.omega);
+    body->setAngularDamping(c.damping);
+    for (int step = 0; step < 200; ++step) {
+      if (step == 100) body->setOmega(v3(0, 0, 0));     // stops turning
+      if (step == 150) body->setQuat({0.0f, 0.6f, 0.0f, 0.8f});  // placed anew
+      body->beginSubstep();
+      body->integrate(1.0f / 240);
+      const Matrix expected = rk::math::matrixFromQuaternion(body->getQuat());
+      ASSERT_EQ(0, std::memcmp(&expected, &body->getRotation(), sizeof expected)) << "step " << step;
+      for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < 3; ++k)
+          ASSERT_EQ(0, std::memcmp(&expected.m[r][k], &body->getWorldMatrix().m[r][k], sizeof(float)))
+              << "world, step " << step;
+    }
+    drop(body);
+  }
 }
 
 TEST_F(Dynamics, AZeroMassBodyCoastsInsteadOfTurningIntoNaN) {

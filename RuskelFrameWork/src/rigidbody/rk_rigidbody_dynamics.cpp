@@ -4,6 +4,7 @@
 // precision; square roots in double precision rounded to float.
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "math/rk_matrix.h"
 #include "rigidbody/rk_rigidbody.h"
@@ -163,11 +164,17 @@ void RigidBody::integrate(float dt) {
   const Vector4 s{spin.x - w2 * q.x, spin.y - w2 * q.y, spin.z - w2 * q.z, spin.w - w2 * q.w};
   const Vector4 next{q.x + dt * q_dot.x + half_dt2 * s.x, q.y + dt * q_dot.y + half_dt2 * s.y,
                      q.z + dt * q_dot.z + half_dt2 * s.z, q.w + dt * q_dot.w + half_dt2 * s.w};
-  orientation_ = normalizedQuat(next);
+  const Vector4 turned = normalizedQuat(next);
+  // The rotation matrix is a pure function of the quaternion: a body whose
+  // quaternion kept every bit (one that does not spin) keeps its matrices.
+  const bool same = std::memcmp(&turned, &orientation_, sizeof turned) == 0;
+  orientation_ = turned;
 
   omega_.x += dt * alpha.x, omega_.y += dt * alpha.y, omega_.z += dt * alpha.z;
-  rotation_ = math::matrixFromQuaternion(orientation_);
-  rotation_transposed_ = math::matrixTranspose(rotation_);
+  if (!same) {
+    rotation_ = math::matrixFromQuaternion(orientation_);
+    rotation_transposed_ = math::matrixTranspose(rotation_);
+  }
   updateWorldMatrix();
   if (sim_execed_) sim_execed_->syncSimExeced(this, dt);
 }
