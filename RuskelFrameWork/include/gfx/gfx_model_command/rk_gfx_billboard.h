@@ -1,6 +1,6 @@
 // Gfx model commands that build camera-facing geometry on the CPU every frame:
 // textured quads (billboards), ribbons (capsule lasers, poly lines), plain
-// line strips, and a placeholder that draws nothing. Their preparation step
+// line strips, and DrawFlash, which holds a draw kind but never draws. Their preparation step
 // does nothing; all work is in execute.
 #pragma once
 #include <cstdint>
