@@ -17,6 +17,7 @@
 #include "support/error_log_capture.h"
 #include "support/shader_pack.h"
 #include "support/temp_dir.h"
+#include "support/back_buffer.h"
 
 namespace fonttest {
 
@@ -61,39 +62,7 @@ class GlScreen : public ::testing::Test {
     context->closeNowCommandList();
     context->closeDraw();
     context->waitForGpu();
-    gpu::Device* device = context->getDevice();
-    gpu::Ref<gpu::Resource> target;
-    EXPECT_EQ(context->swapChain()->getBuffer(context->currentFrame(), &target), host::S_OK);
-    gpu::Ref<gpu::CommandAllocator> allocator;
-    gpu::Ref<gpu::GraphicsCommandList> list;
-    EXPECT_EQ(device->createCommandAllocator(gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, &allocator), host::S_OK);
-    EXPECT_EQ(device->createCommandList(0, gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, allocator.get(), nullptr, &list),
-              host::S_OK);
-    gpu::PlacedSubresourceFootprint footprint;
-    std::uint64_t total = 0;
-    device->getCopyableFootprints(target->getDesc(), 0, 1, 0, &footprint, nullptr, nullptr, &total);
-    gpu::HeapProperties heap;
-    heap.type = gpu::D3D12_HEAP_TYPE_READBACK;
-    gpu::Ref<gpu::Resource> buffer;
-    EXPECT_EQ(device->createCommittedResource(heap, 0, gpu::ResourceDesc::buffer(total),
-                                              gpu::D3D12_RESOURCE_STATE_COPY_DEST, nullptr, &buffer),
-              host::S_OK);
-    gpu::TextureCopyLocation dst, src;
-    dst.resource = buffer.get();
-    dst.type = gpu::D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
-    dst.placedFootprint = footprint;
-    src.resource = target.get();
-    list->copyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
-    EXPECT_EQ(list->close(), host::S_OK);
-    gpu::GraphicsCommandList* lists[] = {list.get()};
-    context->commandQueue()->executeCommandLists(1, lists);
-    context->waitForGpu();
-    void* mapped = nullptr;
-    buffer->map(0, nullptr, &mapped);
-    std::vector<std::uint32_t> pixels(kWidth * kHeight);
-    for (int y = 0; y < kHeight; ++y)
-      std::memcpy(&pixels[y * kWidth], static_cast<std::uint8_t*>(mapped) + y * footprint.footprint.rowPitch,
-                  kWidth * 4);
+    std::vector<std::uint32_t> pixels = rktest::readBackBuffer(*context, context->currentFrame());
     context->drainDeferredRelease();
     return pixels;
   }

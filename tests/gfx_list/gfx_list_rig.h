@@ -14,6 +14,7 @@
 #include "gfx/rk_gfx_list_manager.h"
 #include "platform/driver/directx_driver/dx12units/rk_dx12_texture.h"
 #include "renderer_resources/resources_rig.h"
+#include "support/back_buffer.h"
 
 namespace gfxlisttest {
 
@@ -127,45 +128,7 @@ class GlRig : public GfxListRig {
 
  private:
   std::vector<std::uint32_t> readBackBuffer() {
-    gpu::Device* device = context->getDevice();
-    gpu::Ref<gpu::Resource> target;
-    EXPECT_EQ(context->swapChain()->getBuffer(context->swapChain()->getCurrentBackBufferIndex(), &target), host::S_OK);
-    gpu::PlacedSubresourceFootprint footprint;
-    std::uint64_t total = 0;
-    device->getCopyableFootprints(target->getDesc(), 0, 1, 0, &footprint, nullptr, nullptr, &total);
-    gpu::HeapProperties heap;
-    heap.type = gpu::D3D12_HEAP_TYPE_READBACK;
-    gpu::Ref<gpu::Resource> buffer;
-    EXPECT_EQ(device->createCommittedResource(heap, 0, gpu::ResourceDesc::buffer(total),
-                                              gpu::D3D12_RESOURCE_STATE_COPY_DEST, nullptr, &buffer),
-              host::S_OK);
-    gpu::Ref<gpu::CommandAllocator> allocator;
-    gpu::Ref<gpu::GraphicsCommandList> list;
-    EXPECT_EQ(device->createCommandAllocator(gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, &allocator), host::S_OK);
-    EXPECT_EQ(device->createCommandList(0, gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, allocator.get(), nullptr, &list),
-              host::S_OK);
-    const gpu::ResourceBarrier toCopy = gpu::ResourceBarrier::makeTransition(
-        target.get(), gpu::D3D12_RESOURCE_STATE_PRESENT, gpu::D3D12_RESOURCE_STATE_COPY_SOURCE);
-    list->resourceBarrier(1, &toCopy);
-    gpu::TextureCopyLocation dst, src;
-    dst.resource = buffer.get();
-    dst.type = gpu::D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
-    dst.placedFootprint = footprint;
-    src.resource = target.get();
-    list->copyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
-    const gpu::ResourceBarrier back = gpu::ResourceBarrier::makeTransition(
-        target.get(), gpu::D3D12_RESOURCE_STATE_COPY_SOURCE, gpu::D3D12_RESOURCE_STATE_PRESENT);
-    list->resourceBarrier(1, &back);
-    EXPECT_EQ(list->close(), host::S_OK);
-    gpu::GraphicsCommandList* lists[] = {list.get()};
-    context->commandQueue()->executeCommandLists(1, lists);
-    context->waitForGpu();
-    void* mapped = nullptr;
-    buffer->map(0, nullptr, &mapped);
-    std::vector<std::uint32_t> pixels(kW * kH);
-    for (int y = 0; y < kH; ++y)
-      std::memcpy(&pixels[y * kW], static_cast<std::uint8_t*>(mapped) + y * footprint.footprint.rowPitch, kW * 4);
-    return pixels;
+    return rktest::readBackBuffer(*context, context->swapChain()->getCurrentBackBufferIndex(), true);
   }
 };
 

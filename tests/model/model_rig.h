@@ -23,6 +23,7 @@
 #include "platform/driver/directx_driver/rk_directx12_model.h"
 #include "platform/driver/directx_driver/rk_directx12_model_draw_context.h"
 #include "renderer/renderer_rig.h"
+#include "support/back_buffer.h"
 
 namespace modeltest {
 
@@ -134,42 +135,7 @@ class ModelRig : public RendererRig {
 
   // The pixels of a presented back buffer, top row first, 0xAABBGGRR each.
   std::vector<std::uint32_t> readBackBuffer(unsigned index) {
-    gpu::Device* device = context->getDevice();
-    gpu::Ref<gpu::Resource> buffer;
-    EXPECT_EQ(context->swapChain()->getBuffer(index, &buffer), host::S_OK);
-    const gpu::ResourceDesc desc = buffer->getDesc();
-    gpu::PlacedSubresourceFootprint footprint;
-    std::uint64_t total = 0;
-    device->getCopyableFootprints(desc, 0, 1, 0, &footprint, nullptr, nullptr, &total);
-    gpu::HeapProperties heap;
-    heap.type = gpu::D3D12_HEAP_TYPE_READBACK;
-    gpu::Ref<gpu::Resource> target;
-    EXPECT_EQ(device->createCommittedResource(heap, 0, gpu::ResourceDesc::buffer(total),
-                                              gpu::D3D12_RESOURCE_STATE_COPY_DEST, nullptr, &target),
-              host::S_OK);
-    gpu::Ref<gpu::CommandAllocator> allocator;
-    gpu::Ref<gpu::GraphicsCommandList> list;
-    EXPECT_EQ(device->createCommandAllocator(gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, &allocator), host::S_OK);
-    EXPECT_EQ(device->createCommandList(0, gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, allocator.get(), nullptr, &list),
-              host::S_OK);
-    gpu::TextureCopyLocation dst, src;
-    dst.resource = target.get();
-    dst.type = gpu::D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
-    dst.placedFootprint = footprint;
-    src.resource = buffer.get();
-    list->copyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
-    EXPECT_EQ(list->close(), host::S_OK);
-    gpu::GraphicsCommandList* lists[] = {list.get()};
-    context->commandQueue()->executeCommandLists(1, lists);
-    context->waitForGpu();
-    void* mapped = nullptr;
-    target->map(0, nullptr, &mapped);
-    width_ = static_cast<int>(desc.width);
-    std::vector<std::uint32_t> pixels(desc.width * desc.height);
-    for (std::uint32_t y = 0; y < desc.height; ++y)
-      std::memcpy(&pixels[y * desc.width], static_cast<std::uint8_t*>(mapped) + y * footprint.footprint.rowPitch,
-                  desc.width * 4);
-    return pixels;
+    return rktest::readBackBuffer(*context, index, false, &width_);
   }
 
   std::vector<std::unique_ptr<DxModelRoot12>> roots_;

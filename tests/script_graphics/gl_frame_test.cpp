@@ -8,6 +8,7 @@
 #include "script/rk_script.h"
 #include "support/lua_run.h"
 #include "script_graphics/graphics_fixture.h"
+#include "support/back_buffer.h"
 
 namespace graphicstest {
 namespace {
@@ -47,41 +48,7 @@ class GraphicsGlFrame : public gfxlisttest::GlRig {
   }
 
   // The back buffer `index`, top row first, one 0xAABBGGRR word per pixel.
-  std::vector<std::uint32_t> readBackBuffer(std::uint32_t index) {
-    gpu::Device* device = context->getDevice();
-    gpu::Ref<gpu::Resource> buffer;
-    EXPECT_EQ(context->swapChain()->getBuffer(index, &buffer), host::S_OK);
-    gpu::PlacedSubresourceFootprint footprint;
-    std::uint64_t total = 0;
-    device->getCopyableFootprints(buffer->getDesc(), 0, 1, 0, &footprint, nullptr, nullptr, &total);
-    gpu::HeapProperties heap;
-    heap.type = gpu::D3D12_HEAP_TYPE_READBACK;
-    gpu::Ref<gpu::Resource> readback;
-    EXPECT_EQ(device->createCommittedResource(heap, 0, gpu::ResourceDesc::buffer(total),
-                                              gpu::D3D12_RESOURCE_STATE_COPY_DEST, nullptr, &readback),
-              host::S_OK);
-    gpu::Ref<gpu::CommandAllocator> allocator;
-    gpu::Ref<gpu::GraphicsCommandList> list;
-    EXPECT_EQ(device->createCommandAllocator(gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, &allocator), host::S_OK);
-    EXPECT_EQ(device->createCommandList(0, gpu::D3D12_COMMAND_LIST_TYPE_DIRECT, allocator.get(), nullptr, &list),
-              host::S_OK);
-    gpu::TextureCopyLocation dst, src;
-    dst.resource = readback.get();
-    dst.type = gpu::D3D12_TEXTURE_COPY_TYPE_PLACED_FOOTPRINT;
-    dst.placedFootprint = footprint;
-    src.resource = buffer.get();
-    list->copyTextureRegion(&dst, 0, 0, 0, &src, nullptr);
-    EXPECT_EQ(list->close(), host::S_OK);
-    gpu::GraphicsCommandList* lists[] = {list.get()};
-    context->commandQueue()->executeCommandLists(1, lists);
-    context->waitForGpu();
-    void* mapped = nullptr;
-    readback->map(0, nullptr, &mapped);
-    std::vector<std::uint32_t> pixels(kW * kH);
-    for (int y = 0; y < kH; ++y)
-      std::memcpy(&pixels[y * kW], static_cast<std::uint8_t*>(mapped) + y * footprint.footprint.rowPitch, kW * 4);
-    return pixels;
-  }
+  std::vector<std::uint32_t> readBackBuffer(std::uint32_t index) { return rktest::readBackBuffer(*context, index); }
 
   rk::gfx::WipeManager* wipes = nullptr;
   rk::script::ScriptStateManager* states = nullptr;

@@ -1,0 +1,82 @@
+// Runs the built game executable headless in a test's data folder: the folder
+// gets the shader pack, a script pack with the test's autoexec beside the
+// preloaded modules and an empty texture pack; the game runs there with its own
+// runtime and data folders, its standard error captured, until it ends or a
+// time limit kills it.
+#pragma once
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/game_scripts.h"
+#include "support/script_pack.h"
+#include "support/shader_pack.h"
+#include "support/temp_dir.h"
+
+namespace rktest {
+
+inline std::string gameExecutable() { return std::string(RK_BINARY_DIR) + "/quorvandel"; }
+
+// Writes the three packs; false when one cannot be written.
+inline bool prepareGameFolder(const TempDir& dir, const std::string& autoexec) {
+  std::filesystem::create_directories(dir.file("run"));
+  std::filesystem::create_directories(dir.file("home"));
+  return writeShaderPack(dir.file("shaders.pkp")) && writePack(dir.file("script.pkp"), gameScripts(autoexec)) &&
+         writePack(dir.file("textures.pkp"), {});
+}
+
+struct GameRun {
+  bool started = false;
+  bool timedOut = false;
+  int status = 0;      // as waitpid gives it
+  std::string errors;  // the game's standard error
+};
+
+inline GameRun runGame(const TempDir& dir, std::chrono::seconds limit = std::chrono::seconds(60)) {
+  GameRun run;
+  const std::string executable = gameExecutable();
+  const pid_t pid = fork();
+  if (pid == 0) {
+    if (chdir(dir.path().c_str()) != 0) _exit(90);
+    const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (err >= 0) dup2(err, 2);
+    std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
+                                    "XDG_RUNTIME_DIR=" + dir.file("run"), "XDG_DATA_HOME=" + dir.file("home"),
+                                    "HOME=" + dir.path()};
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(executable.c_str()), nullptr};
+    execve(executable.c_str(), argv, envp.data());
+    _exit(91);
+  }
+  if (pid <= 0) return run;
+  run.started = true;
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (waitpid(pid, &run.status, WNOHANG) != pid) {
+    if (std::chrono::steady_clock::now() > until) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &run.status, 0);
+      run.timedOut = true;
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  run.errors = readBytes(dir.file("stderr.txt"));
+  return run;
+}
+
+// Where the game writes its error log inside the test's home folder.
+inline std::filesystem::path gameErrorLog(const TempDir& dir) {
+  return std::filesystem::path(dir.file("home")) / std::filesystem::u8path(u8"装甲機兵クォルヴァンデル体験版") /
+         "error_log.txt";
+}
+
+}  // namespace rktest
