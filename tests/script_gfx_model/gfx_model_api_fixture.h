@@ -2,18 +2,40 @@
 // manager and camera 0 looking at the origin from -z, so a gfx model can be
 // drawn alone into the trace.
 #pragma once
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "RuskelFrameWork/src/script/rk_script_gfx_model_internal.h"
+
 #include "gfx/rk_camera.h"
+#include "gfx/rk_gfx_list_device_context.h"
 #include "gfx/rk_gfx_model.h"
 #include "gfx/rk_model.h"
+#include "kernel/rk_device_context.h"
 #include "script/rk_script_graphics.h"
 #include "script_graphics/graphics_fixture.h"
 
 namespace gfxmodelapitest {
 
 using graphicstest::LuaCase;
+
+// A command that records the drawing state it meets, for the state commands
+// before it in its list.
+struct Probe : rk::gfx::GfxModelCommand {
+  struct Seen {
+    bool depthTest, depthWrite, alphaBlend;
+    rk::gfx::Color color;
+    rk::gfx::RkTexture* textures[2];
+    rk::math::Matrix world;
+  };
+  Probe(rk::gfx::GfxModel* model, std::vector<Seen>* seen) : GfxModelCommand(model), seen_(seen) {}
+  void execute(rk::gfx::GfxDeviceContext& c, std::int32_t) override {
+    seen_->push_back({c.depth_test_, c.depth_write_, c.alpha_blend_, c.color_, {c.textures_[0], c.textures_[1]},
+                      rk::DeviceContext::getInstance()->worldMatrix()});
+  }
+  std::vector<Seen>* seen_;
+};
 
 class GfxModelApi : public graphicstest::GraphicsApi {
  protected:
@@ -30,6 +52,7 @@ class GfxModelApi : public graphicstest::GraphicsApi {
   }
   void TearDown() override {
     rk::script::ScriptStateManager::destroyInstance();  // collects every object first
+    probes_.clear();
     rk::gfx::ModelManager::destroyInstance();
     camera->release(__FILE__, __LINE__);
     GraphicsApi::TearDown();
@@ -46,6 +69,13 @@ class GfxModelApi : public graphicstest::GraphicsApi {
   rk::gfx::GfxModel* gfxModel(const char* name) {
     return global<rk::gfx::GfxModel>(name, rk::script::gph::kGfxModelClass);
   }
+
+  // The command of a command object global (null for anything else).
+  rk::gfx::GfxModelList* command(const char* name) {
+    return global<rk::gfx::GfxModelList>(name, rk::script::gph::kGfxCommandClass);
+  }
+  // Appends a probe to the gfx model of the global; the test owns it.
+  void addProbe(const char* model) { probes_.emplace_back(new Probe(gfxModel(model), &seen)); }
 
   // Draws one gfx model in camera 0's pass, alone in the trace.
   void drawModel(rk::gfx::GfxModel* model) {
@@ -79,6 +109,10 @@ class GfxModelApi : public graphicstest::GraphicsApi {
 
   rk::gfx::ModelManager* manager = nullptr;
   rk::gfx::Camera* camera = nullptr;
+  std::vector<Probe::Seen> seen;
+
+ private:
+  std::vector<std::unique_ptr<Probe>> probes_;
 };
 
 // The qualified name of a graphics binding, as error-log entries spell it.

@@ -160,21 +160,21 @@ const luaL_Reg kGfxModelMethods[] = {
     // createBillBoard
     {"setZBufferWrite", lua_GfxModel_setZBufferWrite},
     {"setZBuffer", lua_GfxModel_setZBuffer},
-    // clearZBuffer
+    {"clearZBuffer", lua_GfxModel_clearZBuffer},
     {"setRenderCameraBit", lua_GfxModel_setRenderCameraBit},
     {"setRenderPriority", lua_GfxModel_setRenderPriority},
     {"getRenderCameraNo", lua_GfxModel_getRenderCameraNo},
-    // createSetTexture
+    {"createSetTexture", lua_GfxModel_createSetTexture},
     // createLaser
-    // createTextureStageDefault
-    // createAlphaBlend
-    // createAddBlend
-    // createSubBlend
-    // createMulBlend
-    // createSamplerAddressU
-    // createSamplerAddressV
-    // createMultiTextureDefault
-    // disableMultiTexture
+    {"createTextureStageDefault", lua_GfxModel_createTextureStageDefault},
+    {"createAlphaBlend", lua_GfxModel_createAlphaBlend},
+    {"createAddBlend", lua_GfxModel_createAddBlend},
+    {"createSubBlend", lua_GfxModel_createSubBlend},
+    {"createMulBlend", lua_GfxModel_createMulBlend},
+    {"createSamplerAddressU", lua_GfxModel_createSamplerAddressU},
+    {"createSamplerAddressV", lua_GfxModel_createSamplerAddressV},
+    {"createMultiTextureDefault", lua_GfxModel_createMultiTextureDefault},
+    {"disableMultiTexture", lua_GfxModel_disableMultiTexture},
     // createWorldMatrix
     // createWindow
     // createAmbientColor
@@ -182,8 +182,8 @@ const luaL_Reg kGfxModelMethods[] = {
     // createLineDraw
     // createSetColor
     // createCapsuleLaser
-    // createTestZBuffer
-    // createStrechBlt
+    {"createTestZBuffer", lua_GfxModel_createTestZBuffer},
+    {"createStrechBlt", lua_GfxModel_createStrechBlt},
     // createDrawFlash
     // createWipe
     // createPolyLineDraw

@@ -56,7 +56,9 @@ int releaseGfxCommand(lua_State* L);
 
 // Empties the stack and pushes the command's object: a fresh method table
 // with `methods` (a {name, function} list ending in {null, null}) and the
-// collector. Returns 1.
+// collector. Returns 1. Build the command before: the gfx model's object may
+// be collected once the stack is empty, and a model that goes unlinks only
+// the commands it lists.
 int pushGfxCommand(lua_State* L, gfx::GfxModelList* command, const LuaClass& cls, const luaL_Reg* methods,
                    lua_CFunction collector = releaseGfxCommand);
 
