@@ -23,7 +23,7 @@ const std::vector<std::string> kGfxModelMethodNames = {
 
 // Creators whose command objects the build does not have yet.
 const std::set<std::string> kNotYetBound = {
-    "createBillBoard",  "createLaser",        "createWorldMatrix", "createWindow",
+    "createBillBoard",  "createLaser",        "createWindow",
     "createAmbientColor", "createLighting",   "createLineDraw",    "createSetColor",
     "createCapsuleLaser", "createDrawFlash",  "createWipe",        "createPolyLineDraw"};
 

@@ -123,6 +123,13 @@ TEST_F(StateCommandApi, CreatorsAppendTheirCommandWithItsMethodsAndCollector) {
   EXPECT_TRUE(log.empty()) << log.text();
 }
 
+TEST_F(StateCommandApi, StretchBlitMethodsInOrder) {
+  const std::vector<std::string> expected = {
+      "setDstXY", "setDstSize", "setSrcXY", "setSrcSize", "setDrawCommand", "setTexture", "identity",
+      "setScaleCenter", "setScale", "setScaleRotation", "setRotationCenter", "setRotation", "calcTransform"};
+  EXPECT_EQ(namesOf(rk::script::gph::kStrechBltMethods), expected);
+}
+
 TEST_F(StateCommandApi, SettersStoreTheirValues) {
   struct Case {
     const char* code;

@@ -175,7 +175,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"createSamplerAddressV", lua_GfxModel_createSamplerAddressV},
     {"createMultiTextureDefault", lua_GfxModel_createMultiTextureDefault},
     {"disableMultiTexture", lua_GfxModel_disableMultiTexture},
-    // createWorldMatrix
+    {"createWorldMatrix", lua_GfxModel_createWorldMatrix},
     // createWindow
     // createAmbientColor
     // createLighting

@@ -110,7 +110,9 @@ int lua_GfxModel_createDrawFlash(lua_State* L);
 int lua_GfxModel_createWipe(lua_State* L);
 int lua_GfxModel_createPolyLineDraw(lua_State* L);
 
-// The gfx model's method table, in the order it is filled (for tests).
+// Method tables in the order they are filled (named for tests).
 extern const luaL_Reg kGfxModelMethods[];
+extern const luaL_Reg kStrechBltMethods[];
+extern const luaL_Reg kWorldMatrixMethods[];
 
 }  // namespace rk::script::gph

@@ -194,6 +194,8 @@ int bltCalcTransform(lua_State* L) {
   return noResults(L);
 }
 
+}  // namespace
+
 const luaL_Reg kStrechBltMethods[] = {
     {"setDstXY", bltSetDstXY},
     {"setDstSize", bltSetDstSize},
@@ -210,6 +212,8 @@ const luaL_Reg kStrechBltMethods[] = {
     {"calcTransform", bltCalcTransform},
     {nullptr, nullptr},
 };
+
+namespace {
 
 // ---------------------------------------------------------------- creators
 
