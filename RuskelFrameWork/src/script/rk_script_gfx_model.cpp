@@ -177,16 +177,16 @@ const luaL_Reg kGfxModelMethods[] = {
     {"disableMultiTexture", lua_GfxModel_disableMultiTexture},
     {"createWorldMatrix", lua_GfxModel_createWorldMatrix},
     // createWindow
-    // createAmbientColor
-    // createLighting
-    // createLineDraw
-    // createSetColor
-    // createCapsuleLaser
+    {"createAmbientColor", lua_GfxModel_createAmbientColor},
+    {"createLighting", lua_GfxModel_createLighting},
+    {"createLineDraw", lua_GfxModel_createLineDraw},
+    {"createSetColor", lua_GfxModel_createSetColor},
+    {"createCapsuleLaser", lua_GfxModel_createCapsuleLaser},
     {"createTestZBuffer", lua_GfxModel_createTestZBuffer},
     {"createStrechBlt", lua_GfxModel_createStrechBlt},
-    // createDrawFlash
-    // createWipe
-    // createPolyLineDraw
+    {"createDrawFlash", lua_GfxModel_createDrawFlash},
+    {"createWipe", lua_GfxModel_createWipe},
+    {"createPolyLineDraw", lua_GfxModel_createPolyLineDraw},
     {nullptr, nullptr},
 };
 

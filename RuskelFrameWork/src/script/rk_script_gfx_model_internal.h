@@ -114,5 +114,11 @@ int lua_GfxModel_createPolyLineDraw(lua_State* L);
 extern const luaL_Reg kGfxModelMethods[];
 extern const luaL_Reg kStrechBltMethods[];
 extern const luaL_Reg kWorldMatrixMethods[];
+extern const luaL_Reg kLightingMethods[];
+extern const luaL_Reg kLineDrawMethods[];
+extern const luaL_Reg kCapsuleLaserMethods[];
+extern const luaL_Reg kPolyLineDrawMethods[];
+extern const luaL_Reg kDrawFlashMethods[];
+extern const luaL_Reg kGfxWipeMethods[];
 
 }  // namespace rk::script::gph
