@@ -246,7 +246,8 @@ TEST_F(GameProcess, WithoutASaveFolderTheGameRunsAndEndsQuietly) {
 }
 
 // Prints through the display-list font and measures with the initial font for
-// ten frames, then ends.
+// ten frames, then writes the measure and the names of the game fonts in the
+// device context's adapter slots, and ends.
 constexpr char kPrintingAutoexec[] = R"(
 function main()
   gfxSetLocate2D(1, 1)
@@ -255,7 +256,8 @@ function main()
   local width, height = initial:calcSize("ＡＢ")
   for frame = 1, 10 do coroutine.yield() end
   local file = io.open("fonts.txt", "w")
-  file:write(width .. " " .. height)
+  file:write(width .. " " .. height .. " " .. getSystemFontAdapter():getFontName() .. ", " ..
+             getUserFontAdapter():getFontName())
   file:close()
   exitGame()
   coroutine.yield()
@@ -269,7 +271,7 @@ TEST_F(GameProcess, TheGameFontsDrawFromTheTexturePack) {
   writeDataFolder(kPrintingAutoexec);
   start();
   EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
-  EXPECT_EQ(rktest::readBytes(dir_.file("fonts.txt")), "64 32");
+  EXPECT_EQ(rktest::readBytes(dir_.file("fonts.txt")), "64 32 org font, sys org font");
   EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
       << rktest::readBytes((saveFolder() / "error_log.txt").string());
 }
@@ -281,7 +283,7 @@ TEST_F(GameProcess, MissingFontPagesAreReportedAndTheGameGoesOn) {
   ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
   start();
   EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
-  EXPECT_EQ(rktest::readBytes(dir_.file("fonts.txt")), "64 32");
+  EXPECT_EQ(rktest::readBytes(dir_.file("fonts.txt")), "64 32 org font, sys org font");
   const std::string log = rktest::readBytes((saveFolder() / "error_log.txt").string());
   EXPECT_EQ(rktest::countOf(log, "rk::gfx::RkTextureManager::loadTexture\r\n"), 27u) << log;
   for (const char* page : {"font01", "kanji03_02", "initialfont"})
