@@ -2,6 +2,7 @@
 
 #include "common/game_config_script.h"
 #include "common/game_manager.h"
+#include "font/initial_font_adapter.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
 
@@ -57,6 +58,7 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {lua_calcHpFromDamageReloadTime, "calcHpFromDamageReloadTime"},
       {status::lua_getScoreRanking, "getScoreRanking"},
       {status::lua_getNowRank, "getNowRank"},
+      {font::lua_createInitialFont, "createInitialFont"},
       {status::lua_insertRankIn, "insertRankIn"},
   };
   return entries;
