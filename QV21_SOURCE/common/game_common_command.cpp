@@ -4,6 +4,7 @@
 #include "common/game_manager.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
+#include "status/status_command.h"
 
 namespace common {
 
@@ -58,6 +59,7 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {status::lua_getScoreRanking, "getScoreRanking"},
       {status::lua_getNowRank, "getNowRank"},
       {status::lua_insertRankIn, "insertRankIn"},
+      {status::lua_createStatusGauge, "createStatusGauge"},
   };
   return entries;
 }
