@@ -180,7 +180,10 @@ TEST_F(HudDraw, ABrokenGaugeAtlasIsReportedOnceAndDrawsNothing) {
   writeFile(data.file("textures/gauge.dds"), {'D', 'D', 'S', ' ', 1, 2, 3});
   status::GaugeDisplay gauge(model.get(), 1);
   status::ScoreDisplay display(model.get());
-  settle(6);
+  settle(1);
+  ASSERT_NE(gauge.texture_, nullptr) << "the file is there";
+  ASSERT_TRUE(runUntilSetUp(gauge.texture_));
+  settle(3);
   const gpu::TraceDraw* d = drawnQuads();
   ASSERT_NE(d, nullptr) << "the score still draws";
   EXPECT_EQ(d->count, 54u);
