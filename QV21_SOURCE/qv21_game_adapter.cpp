@@ -2,6 +2,7 @@
 
 #include "common/game_config.h"
 #include "common/game_manager.h"
+#include "common/global_wipe.h"
 #include "ctrl/rk_controller.h"
 #include "kernel/rk_device_context.h"
 #include "qv21_game_libraries.h"
@@ -82,6 +83,8 @@ void QV21GameAdapter::shutdown() {
   status::ScoreUnit::destroyInstance();
   // The game fonts: with the fonts.
   GameManager::destroyInstance();
+  // A wipe the scripts left behind goes before the model manager it draws in.
+  if (GlobalWipe::findInstance()) GlobalWipe::destroyInstance();
   releasePacks();
 }
 

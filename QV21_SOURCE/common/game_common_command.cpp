@@ -2,6 +2,7 @@
 
 #include "common/game_config_script.h"
 #include "common/game_manager.h"
+#include "common/global_wipe.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
 #include "status/status_command.h"
@@ -59,6 +60,9 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {status::lua_getScoreRanking, "getScoreRanking"},
       {status::lua_getNowRank, "getNowRank"},
       {status::lua_insertRankIn, "insertRankIn"},
+      {lua_createGlobalWipe, "createGlobalWipe"},
+      {lua_destroyGlobalWipe, "destroyGlobalWipe"},
+      {lua_getGlobalWipe, "getGlobalWipe"},
       {status::lua_createStatusGauge, "createStatusGauge"},
   };
   return entries;
