@@ -3,6 +3,7 @@
 #include "common/game_config_script.h"
 #include "common/game_manager.h"
 #include "common/global_wipe.h"
+#include "common/map_camera.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
 #include "status/status_command.h"
@@ -32,6 +33,7 @@ int lua_calcHpFromDamageReloadTime(lua_State* L) {
 
 const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
   static const std::vector<rk::script::LuaFunctionPair> entries = {
+      {lua_createLinkMapCameraObject, "createLinkMapCameraObject"},
       {lua_createGameConfig, "createGameConfig"},
       {lua_getGameManager, "getGameManager"},
       {lua_cameraNumber<0>, "getCameraNoBackground"},
