@@ -42,7 +42,7 @@ int lua_createGameStatusComboGauge(lua_State* L) {
 }  // namespace
 
 rk::gfx::GfxModel* toGfxModelArg(lua_State* L, int index) {
-  return rk::script::toLuaObject<rk::gfx::GfxModel>(L, index, rk::script::gph::kGfxModelClass);
+  return rk::script::gph::toGfxModel(L, index);
 }
 
 const std::vector<rk::script::LuaFunctionPair>& statusUnitCommandLib() {

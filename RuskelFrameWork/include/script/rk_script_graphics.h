@@ -9,6 +9,7 @@
 
 namespace rk::gfx {
 class Camera;
+class GfxModel;
 }
 
 namespace rk::script {
@@ -28,11 +29,13 @@ extern const LuaClass kLightClass;           // owns a rk::gfx::Light
 extern const LuaClass kLinkCameraObjectClass;  // owns a rk::gfx::LinkCameraObject
 extern const LuaClass kSyncCameraClass;      // owns a rk::gfx::LinkCamera
 extern const LuaClass kSphereModelClass;     // owns a rk::gfx::SphereModel, linked to it
-extern const LuaClass kGfxModelClass;        // owns a rk::gfx::GfxModel
+extern const LuaClass kGfxModelClass;        // owns a rk::gfx::GfxModel, linked to it
 extern const LuaClass kWindowItemGaugeClass;  // holds a rk::gfx::gfx_model_command::WindowItemGauge
 
 // The camera at that index, or null for anything else.
 rk::gfx::Camera* toCamera(lua_State* L, int index);
+// The gfx model at that index, or null for anything else.
+rk::gfx::GfxModel* toGfxModel(lua_State* L, int index);
 
 }  // namespace gph
 }  // namespace rk::script
