@@ -4,6 +4,7 @@
 
 #include "common/game_config.h"
 #include "common/game_manager.h"
+#include "common/global_wipe.h"
 #include "ctrl/rk_controller.h"
 #include "font/game_font_adapter.h"
 #include "font/initial_font_adapter.h"
@@ -121,6 +122,8 @@ void QV21GameAdapter::shutdown() {
   status::ScoreUnit::destroyInstance();
   releaseFonts();
   GameManager::destroyInstance();
+  // A wipe the scripts left behind goes before the model manager it draws in.
+  if (GlobalWipe::findInstance()) GlobalWipe::destroyInstance();
   releasePacks();
 }
 
