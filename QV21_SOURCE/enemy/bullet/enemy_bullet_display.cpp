@@ -12,11 +12,11 @@ void* castDisplay(void* object, const rk::script::LuaClass& target) {
 }
 
 int collectDisplay(lua_State* L) {
-  return rk::script::lua_gcDeleteObject<EnemyBulletDisplayBillboard, kEnemyBulletDisplayBillboardClass>(L);
+  return rk::script::lua_gcDeleteObject<EnemyBulletDisplayBillboard, EnemyBulletDisplayBillboard::kLuaClass>(L);
 }
 
 EnemyBulletDisplayBillboard* selfArg(lua_State* L, const char* method) {
-  auto* display = rk::script::toLuaObject<EnemyBulletDisplayBillboard>(L, 1, kEnemyBulletDisplayBillboardClass);
+  auto* display = rk::script::toLuaObject<EnemyBulletDisplayBillboard>(L, 1, EnemyBulletDisplayBillboard::kLuaClass);
   if (!display) rk::script::reportNullObject(method);
   return display;
 }
@@ -49,7 +49,7 @@ const luaL_Reg kDisplayMethods[] = {
 
 }  // namespace
 
-const rk::script::LuaClass kEnemyBulletDisplayBillboardClass{"EnemyBulletDisplayBillboard", castDisplay};
+const rk::script::LuaClass EnemyBulletDisplayBillboard::kLuaClass{"EnemyBulletDisplayBillboard", castDisplay};
 
 EnemyBulletDisplayBase::~EnemyBulletDisplayBase() { common::clearSyncBodyEverywhere(this); }
 
@@ -64,5 +64,5 @@ void EnemyBulletDisplayBillboard::registerMethods(lua_State* L) { rk::script::se
 
 int lua_createEnemyBulletDisplayBillboard(lua_State* L) {
   auto* display = new EnemyBulletDisplayBillboard();
-  return rk::script::pushLuaObject(L, *display, display, kEnemyBulletDisplayBillboardClass);
+  return rk::script::pushLuaObject(L, *display, display, EnemyBulletDisplayBillboard::kLuaClass);
 }

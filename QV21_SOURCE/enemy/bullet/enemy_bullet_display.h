@@ -27,6 +27,8 @@ class EnemyBulletDisplayBase : public rk::rigidbody::ISyncBody, public rk::scrip
 
 class EnemyBulletDisplayBillboard : public EnemyBulletDisplayBase {
  public:
+  static const rk::script::LuaClass kLuaClass;
+
   // A visible chip takes the matrix's translation (w 0); a hidden one stays.
   void syncBody(const rk::math::Matrix* world) override;
   void registerMethods(lua_State* L) override;
@@ -37,8 +39,6 @@ class EnemyBulletDisplayBillboard : public EnemyBulletDisplayBase {
  private:
   rk::gfx::gfx_model_command::BillboardChip* chip_ = nullptr;  // not owned
 };
-
-extern const rk::script::LuaClass kEnemyBulletDisplayBillboardClass;
 
 // "createEnemyBulletDisplayBillboard"(): a display without chip, owned by the
 // script object it returns.
