@@ -11,6 +11,8 @@
 #include "player/player_beam_capture.h"
 #include "player/player_rigid_body.h"
 #include "player/player_wepon/beam_magnum.h"
+#include "player/player_wepon/beam_shot.h"
+#include "player/player_wepon/reflect_vulcan.h"
 #include "rigidbody/rk_rigidbody_manager.h"
 #include "status/status_unit.h"
 
@@ -24,6 +26,8 @@ class PlayerScript : public gametest::GameScript {
     reg("createPlayerColRigidBody", lua_createPlayerColRigidBody);
     reg("createBeamCapture", lua_createBeamCapture);
     reg("createBeamMagnum", lua_createBeamMagnum);
+    reg("createBulletBeamShot", lua_createBulletBeamShot);
+    reg("createReflectVulcan", lua_createReflectVulcan);
     reg("createActorBody", lua_createActorBody);
     reg("createGameStatusUnit", status::lua_createGameStatusUnit);
     reg("createGameStatusShiledGauge", status::lua_createGameStatusShiledGauge);
