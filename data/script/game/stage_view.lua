@@ -1,0 +1,60 @@
+-- The stage's cameras and its scrolling ground. The map camera flies
+-- forward over the ground; the actor camera looks at the play area from the
+-- same height, so the actors stay in one plane while the map passes below.
+StageView = Instance.class()
+
+local TILE_LENGTH = 40
+local TILE_COUNT = 4
+local EYE_HEIGHT = 30
+local EYE_BACK = 18
+
+local function vec3(x, y, z)
+  local v = createVEC3()
+  v:setPos(x, y, z)
+  return v
+end
+
+local function aim(camera, eyeX, eyeY, eyeZ, atX, atY, atZ)
+  camera:setEye(vec3(eyeX, eyeY, eyeZ))
+  camera:setAt(vec3(atX, atY, atZ))
+  camera:setUp(vec3(0, 1, 0))
+end
+
+function StageView:init()
+  self.distance = 0
+  self.mapCamera = createCamera(CAMERA.MAP)
+  self.actorCamera = createCamera(CAMERA.ACTOR)
+  for _, camera in ipairs({ self.mapCamera, self.actorCamera }) do
+    camera:normalSetup()
+    camera:setFovy(degToRad(45))
+  end
+  aim(self.actorCamera, 0, EYE_HEIGHT, -EYE_BACK, 0, 0, 0)
+  self.tiles = {}
+  for i = 1, TILE_COUNT do
+    local tile = createModel()
+    tile:load("model/ground/ground.mdl")
+    tile:setRenderCameraBit(cameraBit(CAMERA.MAP))
+    self.tiles[i] = tile
+  end
+end
+
+-- Scrolls the map by `speed` × dt and keeps the tiles ahead of the camera.
+function StageView:update(dt, speed)
+  self.distance = self.distance + speed * dt
+  local z = self.distance
+  aim(self.mapCamera, 0, EYE_HEIGHT, z - EYE_BACK, 0, 0, z)
+  local first = math.floor((z - TILE_LENGTH) / TILE_LENGTH)
+  for i, tile in ipairs(self.tiles) do
+    if not tile:isVisible() and tile:isReady() then
+      tile:setVisible(true)
+    end
+    tile:setPosition(0, -2, (first + i - 1) * TILE_LENGTH)
+  end
+end
+
+function StageView:release()
+  for _, tile in ipairs(self.tiles) do
+    tile:setVisible(false)
+  end
+  self.tiles = {}
+end
