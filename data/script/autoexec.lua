@@ -11,6 +11,9 @@ for _, name in ipairs(MODULES) do
 end
 
 function main()
+  -- Every frame steps the game by exactly 1/60 s, so a slow frame slows the
+  -- game instead of making it jump.
+  setFixFrame(true)
   Input.init()
   Settings.applyControls()
   -- Held for the whole run: collecting the handle would release the group.

@@ -5,19 +5,13 @@ StageView = Instance.class()
 
 local TILE_LENGTH = 40
 local TILE_COUNT = 4
-local EYE_HEIGHT = 30
-local EYE_BACK = 18
-
-local function vec3(x, y, z)
-  local v = createVEC3()
-  v:setPos(x, y, z)
-  return v
-end
+local EYE_HEIGHT = 20
+local EYE_BACK = 14
 
 local function aim(camera, eyeX, eyeY, eyeZ, atX, atY, atZ)
-  camera:setEye(vec3(eyeX, eyeY, eyeZ))
-  camera:setAt(vec3(atX, atY, atZ))
-  camera:setUp(vec3(0, 1, 0))
+  camera:setEye(eyeX, eyeY, eyeZ)
+  camera:setAt(atX, atY, atZ)
+  camera:setUp(0, 1, 0)
 end
 
 function StageView:init()
@@ -50,6 +44,7 @@ function StageView:update(dt, speed)
     end
     tile:setPosition(0, -2, (first + i - 1) * TILE_LENGTH)
   end
+
 end
 
 function StageView:release()
