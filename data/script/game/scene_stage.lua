@@ -11,16 +11,24 @@ local CLEAR_BONUS = 5000
 -- results and the way back to the title.
 local AUTOPLAY_RESERVE = 1.2
 
+-- The status display lives as long as the game: the status unit keeps plain
+-- pointers to what is entered into it, so those stay alive with it.
+local status
+
 local function createStatus()
-  local status = { unit = Guard.call("createGameStatusUnit") }
+  if status then return status end
+  status = { unit = Guard.call("createGameStatusUnit") }
   if Guard.has("createGameStatusScoreDisplay") then
     status.model = createGfxModel()
     status.model:setRenderCameraBit(cameraBit(CAMERA.STATUS))
-    status.model:setVisible(true)
     status.score = createGameStatusScoreDisplay(status.model)
     Guard.method(status.unit, "entryScoreDisplay", status.score)
   end
-  Guard.method(status.unit, "setVisible", true)
+  -- The player's body writes its hit points into the entered shield gauge.
+  status.shield = Guard.call("createGameStatusShiledGauge")
+  Guard.method(status.shield, "setMaxGauge", 100)
+  Guard.method(status.shield, "setNowGauge", 100)
+  Guard.method(status.unit, "entryShieldGauge", status.shield)
   return status
 end
 
@@ -38,6 +46,12 @@ local function drawHud(stage)
   Screen.begin()
   Screen.text(40, 24, string.format("SCORE %09d", stage:score()))
   Screen.text(40, 56, string.format("KILLS %d", stage.waves.kills), COLOUR.DIM)
+  local shield = Guard.method(stage.status.shield, "getNowGauge")
+  if shield then
+    Screen.text(40, 660, "SHIELD", COLOUR.DIM)
+    Screen.frame(140, 662, 444, 682, COLOUR.DIM)
+    Screen.fill(142, 664, 142 + 300 * clamp(shield / 100, 0, 1), 680, shield > 30 and COLOUR.CURSOR or COLOUR.ALERT)
+  end
   Screen.text(1040, 24, string.format("TIME %02d", math.max(0, math.ceil(STAGE_SECONDS - stage.time))))
   if stage.waves:isAnnouncing() then
     Screen.centred(Screen.WIDTH / 2, 300, string.format("WAVE %d", stage.waves.wave), COLOUR.ALERT)
@@ -56,9 +70,14 @@ local Stage = Instance.class()
 function Stage:init()
   self.time = 0
   self.view = StageView.new()
-  self.player = StagePlayer.new()
-  self.waves = StageWaves.new(StageWaves.STAGE01)
+  self.collision = StageCollision.new()
+  self.player = StagePlayer.new(self.collision)
+  self.waves = StageWaves.new(StageWaves.STAGE01, self.collision)
   self.status = createStatus()
+  Guard.method(self.status.shield, "setNowGauge", 100)
+  Guard.method(self.status.score, "clear")
+  Guard.method(self.status.unit, "setVisible", true)
+  Guard.method(self.status.model, "setVisible", true)
   self.statusCamera = createCamera(CAMERA.STATUS)
 end
 
@@ -77,8 +96,10 @@ end
 function Stage:release()
   self.waves:release()
   self.player:release()
+  self.collision:release()
   self.view:release()
   Guard.method(self.status.unit, "setVisible", false)
+  Guard.method(self.status.model, "setVisible", false)
 end
 
 -- The pause menu over the stopped stage; true when the player quits.

@@ -28,8 +28,9 @@ local function enemyManager()
   return Guard.method(game, "getEnemyManager")
 end
 
-function StageWaves:init(plan)
+function StageWaves:init(plan, collision)
   self.plan = plan
+  self.collision = collision
   self.next = 1
   self.time = 0
   self.enemies = {}
@@ -53,6 +54,7 @@ function StageWaves:spawn(x, z, hp, index)
   Guard.method(body, "setModel", model)
   Guard.method(body, "setValid", true)
   Guard.method(body, "setPos", x, 0, z)
+  self.collision:add("enemies", body)
   return { enemy = enemy, body = body, model = model, x = x, z = z, phase = index }
 end
 
@@ -85,11 +87,18 @@ function StageWaves:update(dt)
     local dead = Guard.method(e.enemy, "isDead")
     if dead or e.z < EXIT_Z then
       if dead then self.kills = self.kills + 1 end
-      Guard.method(e.body, "setValid", false)
-      e.model:setVisible(false)
-      table.remove(self.enemies, i)
+      self:drop(i)
     end
   end
+end
+
+-- Takes enemy i out of the play: out of the collision lists, body and model
+-- put away; the enemy's explosion is the game's own.
+function StageWaves:drop(i)
+  local e = table.remove(self.enemies, i)
+  self.collision:remove("enemies", e.body)
+  Guard.method(e.body, "setValid", false)
+  e.model:setVisible(false)
 end
 
 -- The nearest enemy ahead of (x, z), for the auto pilot; nil when none.
@@ -107,9 +116,7 @@ function StageWaves:isAnnouncing()
 end
 
 function StageWaves:release()
-  for _, e in ipairs(self.enemies) do
-    Guard.method(e.body, "setValid", false)
-    e.model:setVisible(false)
+  for i = #self.enemies, 1, -1 do
+    self:drop(i)
   end
-  self.enemies = {}
 end
