@@ -65,6 +65,16 @@ local function drawHud(stage)
   Screen.finish()
 end
 
+-- Sounds that the game queued during the last physics step (hits,
+-- explosions), played where they happened. The step empties the list
+-- before it runs again.
+local function playQueuedSounds()
+  for i = 0, getEntrySEDataSize() - 1 do
+    local name, x, y, z, volume = getEntrySEData(i)
+    if name then playOneShotSoundEffect3D(name, x, y, z, volume) end
+  end
+end
+
 local Stage = Instance.class()
 
 function Stage:init()
@@ -91,6 +101,7 @@ function Stage:step(dt, stickX, stickY, firing)
   self.view:update(dt, SCROLL_SPEED)
   self.player:update(dt, stickX, stickY, firing)
   self.waves:update(dt)
+  playQueuedSounds()
 end
 
 function Stage:release()

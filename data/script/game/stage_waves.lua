@@ -51,6 +51,7 @@ function StageWaves:spawn(x, z, hp, index)
   Guard.method(enemy, "setHpMax", hp)
   Guard.method(enemy, "setHp", hp)
   Guard.method(enemy, "entryRootSphereBody", body)
+  Guard.method(body, "setOwner", enemy)
   Guard.method(body, "setModel", model)
   Guard.method(body, "setValid", true)
   Guard.method(body, "setPos", x, 0, z)
@@ -84,6 +85,8 @@ function StageWaves:update(dt)
     local x = e.x + math.sin(self.time * 2 + e.phase) * 2
     if e.model:isReady() and not e.model:isVisible() then e.model:setVisible(true) end
     Guard.method(e.body, "setPos", x, 0, e.z)
+    -- Explosions that the hit rules queued on the body.
+    Guard.method(e.body, "runDeadInfo")
     local dead = Guard.method(e.enemy, "isDead")
     if dead or e.z < EXIT_Z then
       if dead then self.kills = self.kills + 1 end
@@ -98,6 +101,9 @@ function StageWaves:drop(i)
   local e = table.remove(self.enemies, i)
   self.collision:remove("enemies", e.body)
   Guard.method(e.body, "setValid", false)
+  Guard.method(e.body, "setOwner", nil)
+  Guard.method(e.enemy, "entryRootSphereBody", nil)
+  Guard.method(e.enemy, "finalize")
   e.model:setVisible(false)
 end
 
