@@ -3,9 +3,15 @@
 // glyph in the text colour, and nothing is drawn outside the measured line.
 #include <gtest/gtest.h>
 
+#include <boost/make_shared.hpp>
+
 #include "font/game_font_adapter.h"
 #include "font/initial_font_adapter.h"
 #include "font_rig.h"
+#include "gfx/gfx_model_command/rk_gfx_window.h"
+#include "gfx/gfx_model_command/window_items/rk_window_item.h"
+#include "gfx/rk_gfx_list_device_context.h"
+#include "math/rk_matrix.h"
 
 namespace fonttest {
 namespace {
@@ -84,6 +90,44 @@ TEST_F(FontGl, TheInitialFontDrawsItsFullWidthCharacters) {
   EXPECT_GT(lit(one), 20);
   EXPECT_NE(a, one);
   EXPECT_EQ(lit(pattern(pixels, 0, 32, kScreenW, kScreenH)), 0);
+}
+
+// A window's string item drawn through the game font in the device context's
+// item slot: the text sits in the window's first row, kept inside the window.
+TEST_F(FontGl, AWindowStringIsDrawnThroughTheGameFont) {
+  using namespace rk::gfx::gfx_model_command;
+  constexpr int kLeft = 8, kTop = 10;
+  auto adapter = boost::make_shared<font::GameFontAdapter>();
+  adapter->initUpdate("sys org font");
+  ASSERT_TRUE(runUntil([&] { return adapter->isReady(); }));
+  context->setFontAdapter(0, adapter);
+  context->setFontAdapter(2, adapter);
+  std::vector<std::uint32_t> pixels;
+  {
+    GfxWindow window(nullptr);
+    window.impl().size_ = rk::math::Vector4{20, 30, 0, 0};  // narrower than the text
+    window.setColor(0xFF000000u);                         // black: only the glyphs light up
+    window.impl().frame_size_ = 0.0f;
+    window.impl().item_font_size_ = 16;  // cells 8 x 16
+    WindowItemString* text = window.addString();
+    text->record().text = "Aあ";
+    pixels = frame([&] {
+      // Window units (y up) onto the screen (y down) at (kLeft, kTop).
+      context->setWorldMatrix(rk::math::matrixMultiply(rk::math::matrixScaling(1, -1, 1),
+                                                       rk::math::matrixTranslation(kLeft, kTop, 0)));
+      rk::gfx::GfxDeviceContext batch(nullptr);
+      window.execute(batch, 0);
+    });
+    window.removeString(text);
+  }
+  context->setFontAdapter(0, nullptr);
+  context->setFontAdapter(2, nullptr);
+  EXPECT_FLOAT_EQ(adapter->getFontSize()->y, 16.0f);
+  EXPECT_GT(lit(pattern(pixels, kLeft, kTop, kLeft + 8, kTop + 16)), 10) << "A";
+  EXPECT_GT(lit(pattern(pixels, kLeft + 8, kTop, kLeft + 20, kTop + 16)), 10) << "the left of あ";
+  EXPECT_EQ(lit(pattern(pixels, kLeft + 20, 0, kScreenW, kScreenH)), 0) << "cut at the window's right edge";
+  EXPECT_EQ(lit(pattern(pixels, 0, kTop + 16, kScreenW, kScreenH)), 0) << "one row only";
+  EXPECT_EQ(lit(pattern(pixels, 0, 0, kScreenW, kTop)), 0);
 }
 
 }  // namespace
