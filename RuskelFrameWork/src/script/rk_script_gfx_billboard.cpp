@@ -9,13 +9,14 @@
 
 namespace rk::script::gph {
 
+const LuaClass kBillboardChipClass{"rk::gfx::gfx_model_command::BillboardChip"};
+
 namespace {
 
 using gfx::gfx_model_command::BillBoard;
 using gfx::gfx_model_command::BillboardChip;
 
 RK_GFX_COMMAND_CLASS(kBillboardClass, "rk::gfx::gfx_model_command::BillBoard");
-const LuaClass kBillboardChipClass{"rk::gfx::gfx_model_command::BillboardChip"};
 
 #define RK_BILLBOARD_SELF(name) \
   RK_GFX_COMMAND_SELF(BillBoard, kBillboardClass, "lua_GfxModel_Billboard_" name)
