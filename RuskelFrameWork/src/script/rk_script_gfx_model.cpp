@@ -157,7 +157,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"setShadowPlaneOnly", lua_GfxModel_setShadowPlaneOnly},
     {"setVisible", lua_GfxModel_setVisible},
     {"isVisible", lua_GfxModel_isVisible},
-    // createBillBoard
+    {"createBillBoard", lua_GfxModel_createBillBoard},
     {"setZBufferWrite", lua_GfxModel_setZBufferWrite},
     {"setZBuffer", lua_GfxModel_setZBuffer},
     {"clearZBuffer", lua_GfxModel_clearZBuffer},
@@ -165,7 +165,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"setRenderPriority", lua_GfxModel_setRenderPriority},
     {"getRenderCameraNo", lua_GfxModel_getRenderCameraNo},
     {"createSetTexture", lua_GfxModel_createSetTexture},
-    // createLaser
+    {"createLaser", lua_GfxModel_createLaser},
     {"createTextureStageDefault", lua_GfxModel_createTextureStageDefault},
     {"createAlphaBlend", lua_GfxModel_createAlphaBlend},
     {"createAddBlend", lua_GfxModel_createAddBlend},
@@ -176,7 +176,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"createMultiTextureDefault", lua_GfxModel_createMultiTextureDefault},
     {"disableMultiTexture", lua_GfxModel_disableMultiTexture},
     {"createWorldMatrix", lua_GfxModel_createWorldMatrix},
-    // createWindow
+    {"createWindow", lua_GfxModel_createWindow},
     {"createAmbientColor", lua_GfxModel_createAmbientColor},
     {"createLighting", lua_GfxModel_createLighting},
     {"createLineDraw", lua_GfxModel_createLineDraw},
