@@ -66,15 +66,16 @@ TEST_F(StatusScript, TheCreatorsMakeThePiecesOnTheGfxModel) {
   EXPECT_EQ(model->commands().size(), 4u);
   EXPECT_EQ(run("return field:getMaxFieldGauge() .. ' ' .. bar:getNow() .. ' ' .. score:get()"), "100 100 0");
   EXPECT_EQ(run("return combo:getNowSec() .. ' ' .. tostring(combo:isComboEnd())"), "0 true");
-  bool comboTask = false;
+  rk::task::Task* comboTask = nullptr;
   for (rk::task::Task* task : rk::task::TaskManager::getInstance()->tasks())
-    if (task->name() == "ComboGauge") {
-      comboTask = true;
-      EXPECT_EQ(task->priority(), 30);
-      EXPECT_FALSE(task->isActive()) << "made inactive";
-    }
-  EXPECT_TRUE(comboTask);
+    if (task->name() == "ComboGauge") comboTask = task;
+  ASSERT_NE(comboTask, nullptr);
+  EXPECT_EQ(comboTask->priority(), 30);
+  EXPECT_FALSE(comboTask->isActive()) << "made inactive";
   run("combo:run()");
+  EXPECT_TRUE(comboTask->isActive());
+  run("combo:stop()");
+  EXPECT_FALSE(comboTask->isActive());
   EXPECT_EQ(run("combo:setComboMax() return combo:getNowSec()"), "4");
   EXPECT_EQ(log_.text().find(")\nstatus::"), std::string::npos) << log_.text();
   run("score = nil field = nil combo = nil bar = nil collectgarbage()");
