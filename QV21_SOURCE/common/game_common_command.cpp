@@ -2,6 +2,7 @@
 
 #include "common/game_config_script.h"
 #include "common/game_manager.h"
+#include "font/initial_font_adapter.h"
 #include "common/global_wipe.h"
 #include "common/map_camera.h"
 #include "script/rk_lua_arg.h"
@@ -61,6 +62,7 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {lua_calcHpFromDamageReloadTime, "calcHpFromDamageReloadTime"},
       {status::lua_getScoreRanking, "getScoreRanking"},
       {status::lua_getNowRank, "getNowRank"},
+      {font::lua_createInitialFont, "createInitialFont"},
       {status::lua_insertRankIn, "insertRankIn"},
       {lua_createGlobalWipe, "createGlobalWipe"},
       {lua_destroyGlobalWipe, "destroyGlobalWipe"},
