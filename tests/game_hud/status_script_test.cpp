@@ -207,4 +207,22 @@ TEST_F(StatusScript, GaugeMethodsReadTheirOwnKindOnly) {
   EXPECT_EQ(log_.entries("status::XFieldGauge::lua_run"), 1u);
 }
 
+// A gfx model made by the graphics API's "createGfxModel" takes the pieces;
+// collecting the model first leaves the pieces without an owner and later
+// collecting them touches nothing that is gone.
+TEST_F(StatusScript, AScriptMadeGfxModelCarriesThePieces) {
+  const rk::script::LuaFunctionTable graphics = rk::script::graphicsFunctionTable();
+  rk::script::registerLuaFunctions(L, graphics.pairs, graphics.count);
+  run("hud = createGfxModel() score = createGameStatusScoreDisplay(hud) bar = createStatusGauge(hud, 1)");
+  lua_getglobal(L, "hud");
+  rk::gfx::GfxModel* hud = rk::script::gph::toGfxModel(L, -1);
+  lua_pop(L, 1);
+  ASSERT_NE(hud, nullptr);
+  EXPECT_EQ(hud->commands().size(), 2u);
+  EXPECT_EQ(log_.entries("status::`anonymous-namespace'::createGameStatusScoreDisplay"), 0u);
+  run("hud = nil collectgarbage() score:add(3) bar:setNow(5)");
+  EXPECT_EQ(run("return score:get() .. ' ' .. bar:getNow()"), "3 5");
+  run("score = nil bar = nil collectgarbage()");
+}
+
 }  // namespace
