@@ -10,6 +10,7 @@
 namespace rk::gfx {
 class Camera;
 class GfxModel;
+class GfxModelList;
 class RkTexture;
 namespace gfx_model_command { class Laser; }
 }
@@ -39,6 +40,8 @@ extern const LuaClass kWindowItemGaugeClass;  // holds a rk::gfx::gfx_model_comm
 rk::gfx::Camera* toCamera(lua_State* L, int index);
 // The gfx model at that index, or null for anything else.
 rk::gfx::GfxModel* toGfxModel(lua_State* L, int index);
+// The drawing command of a command object of any kind at that index, or null.
+rk::gfx::GfxModelList* toGfxModelList(lua_State* L, int index);
 // The texture of a texture object at that index, or null for anything else
 // (and for a texture object that holds none).
 rk::gfx::RkTexture* toTexture(lua_State* L, int index);

@@ -19,6 +19,10 @@ void* castToGfxCommand(void* object, const LuaClass& target) {
 
 gfx::GfxModel* toGfxModel(lua_State* L, int index) { return toLuaObject<gfx::GfxModel>(L, index, kGfxModelClass); }
 
+gfx::GfxModelList* toGfxModelList(lua_State* L, int index) {
+  return toLuaObject<gfx::GfxModelList>(L, index, kGfxCommandClass);
+}
+
 gfx::GfxModel* selfGfxModel(lua_State* L, const char* binding, int line) {
   gfx::GfxModel* model = toGfxModel(L, 1);
   if (!model) debug::writeErrorLog("src/script/rk_script_graphics", line, binding);
