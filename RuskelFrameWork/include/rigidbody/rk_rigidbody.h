@@ -186,6 +186,9 @@ class RigidBody : public policy::SharedObject,
   friend class RigidBodyManager;
   bool placing_shape_ = false;
   bool registered_ = false;
+  // World inertia equals rotation · inertia · rotationᵀ of the present
+  // rotation and inertia: integrate need not rebuild it.
+  bool world_inertia_fresh_ = true;
 };
 
 }  // namespace rk::rigidbody

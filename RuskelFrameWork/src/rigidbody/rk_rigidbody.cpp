@@ -72,6 +72,7 @@ host::HResult RigidBody::initialize() {
   torque_.zero();
   force_.zero();
   world_inertia_ = inertia_ = inverse_inertia_ = rotation_ = rotation_transposed_ = math::matrixIdentity();
+  world_inertia_fresh_ = true;
   orientation_ = {0.0f, 0.0f, 0.0f, 1.0f};
   world_ = math::matrixIdentity();
   use_ = true;
