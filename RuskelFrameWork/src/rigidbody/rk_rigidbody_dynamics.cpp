@@ -151,31 +151,22 @@ void RigidBody::integrate(float dt) {
   position_.x += half_dt2 * a.x, position_.y += half_dt2 * a.y, position_.z += half_dt2 * a.z;
   velocity_.x += dt * a.x, velocity_.y += dt * a.y, velocity_.z += dt * a.z;
 
-  if (!world_inertia_fresh_) {
+  if (!world_tensors_current_) {
     world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
-    world_inertia_fresh_ = true;
+    world_inverse_inertia_ = rotate(rotation_, inverse_inertia_, rotation_transposed_);
+    world_tensors_current_ = true;
   }
-  // A body that neither spins nor is turned (every bullet) would add zeros to
-  // its orientation and angular velocity: the inverse tensor and the
-  // quaternion products are skipped for it.
-  const bool turning = !(omega_.x == 0.0f && omega_.y == 0.0f && omega_.z == 0.0f && torque_.x == 0.0f &&
-                         torque_.y == 0.0f && torque_.z == 0.0f);
-  Vector4 alpha{0.0f, 0.0f, 0.0f, 0.0f};
-  Vector4 next = orientation_;
-  if (turning) {
-    const Matrix world_inverse = rotate(rotation_, inverse_inertia_, rotation_transposed_);
-    alpha = mulDirection(torque_, world_inverse);
-    alpha.w = 0.0f;
+  Vector4 alpha = mulDirection(torque_, world_inverse_inertia_);
+  alpha.w = 0.0f;
 
-    // q̇ = ½ω ⊗ q and its derivative, from the orientation and ω of the substep's start.
-    const Vector4& q = orientation_;
-    const Vector4 q_dot = quatProduct(omega_.scaled(0.5f), q);
-    const Vector4 spin = quatProduct(q, alpha);
-    const float w2 = 0.25f * dot3(omega_, omega_);
-    const Vector4 s{spin.x - w2 * q.x, spin.y - w2 * q.y, spin.z - w2 * q.z, spin.w - w2 * q.w};
-    next = {q.x + dt * q_dot.x + half_dt2 * s.x, q.y + dt * q_dot.y + half_dt2 * s.y,
-            q.z + dt * q_dot.z + half_dt2 * s.z, q.w + dt * q_dot.w + half_dt2 * s.w};
-  }
+  // q̇ = ½ω ⊗ q and its derivative, from the orientation and ω of the substep's start.
+  const Vector4& q = orientation_;
+  const Vector4 q_dot = quatProduct(omega_.scaled(0.5f), q);
+  const Vector4 spin = quatProduct(q, alpha);
+  const float w2 = 0.25f * dot3(omega_, omega_);
+  const Vector4 s{spin.x - w2 * q.x, spin.y - w2 * q.y, spin.z - w2 * q.z, spin.w - w2 * q.w};
+  const Vector4 next{q.x + dt * q_dot.x + half_dt2 * s.x, q.y + dt * q_dot.y + half_dt2 * s.y,
+                     q.z + dt * q_dot.z + half_dt2 * s.z, q.w + dt * q_dot.w + half_dt2 * s.w};
   const Vector4 turned = normalizedQuat(next);
   // The rotation matrix is a pure function of the quaternion: a body whose
   // quaternion kept every bit (one that does not spin) keeps its matrices.
@@ -186,7 +177,7 @@ void RigidBody::integrate(float dt) {
   if (!same) {
     rotation_ = math::matrixFromQuaternion(orientation_);
     rotation_transposed_ = math::matrixTranspose(rotation_);
-    world_inertia_fresh_ = false;
+    world_tensors_current_ = false;
   }
   updateWorldMatrix();
   if (sim_execed_) sim_execed_->syncSimExeced(this, dt);
@@ -197,7 +188,8 @@ void RigidBody::setQuat(const Vector4& q) {
   rotation_ = math::matrixFromQuaternion(orientation_);
   rotation_transposed_ = math::matrixTranspose(rotation_);
   world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
-  world_inertia_fresh_ = true;
+  world_inverse_inertia_ = rotate(rotation_, inverse_inertia_, rotation_transposed_);
+  world_tensors_current_ = true;
   updateWorldMatrix();
   if (collision_) {
     placing_shape_ = true;
@@ -211,7 +203,8 @@ void RigidBody::setQuat(const Vector4& q) {
 void RigidBody::setInertiaTensor(const Matrix& tensor) {
   inertia_ = tensor;
   inverse_inertia_ = math::matrixInverse(tensor);
-  world_inertia_fresh_ = false;
+  // world_inertia_ keeps its old value until the next integration, as before.
+  world_tensors_current_ = false;
 }
 
 void RigidBody::updateWorldMatrix() {
