@@ -4,6 +4,7 @@
 
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_device_context.h"
+#include "gfx/rk_model_holder.h"
 #include "kernel/rk_device_context.h"
 #include "rk_gfx_command_internal.h"
 
@@ -46,7 +47,10 @@ void BillboardChip::setUV(float u0, float v0, float u1, float v1) {
 }
 
 BillBoard::~BillBoard() {
-  for (BillboardChip* chip : chips_) delete chip;
+  for (BillboardChip* chip : chips_) {
+    forgetGfxPartEverywhere(chip);
+    delete chip;
+  }
 }
 
 BillboardChip* BillBoard::createBillboardChip() {
@@ -58,6 +62,7 @@ BillboardChip* BillBoard::createBillboardChip() {
 bool BillBoard::releaseChip(BillboardChip* chip) {
   auto it = std::find(chips_.begin(), chips_.end(), chip);
   if (it == chips_.end()) return false;
+  forgetGfxPartEverywhere(*it);
   delete *it;
   chips_.erase(it);
   return true;
