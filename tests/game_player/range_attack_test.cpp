@@ -166,3 +166,54 @@ TEST_F(Attack, ThePlayerIsHeldByTheAttack) {
 }
 
 }  // namespace
+
+#include "audio_players/audio_players_support.h"
+
+namespace {
+
+// With the beam sound loaded the attack keeps one 3D player: locked while
+// held, paused across pauses, released with the attack.
+class AttackSound : public Attack {
+ protected:
+  AttackSound() {
+    rktest::fillSlot(audio_.context(), 0, PlayerRangeAttack::kSound, rktest::toneOgg(88200));
+    enemyAt("e", 0, 0.0f, 10.0f);
+  }
+  const rk::audio::AudioPlayerStatus& status(int index) {
+    return audio_.context()->soundEffects3D().player(index)->status();
+  }
+  rktest::ManualAudio audio_;
+};
+
+TEST_F(AttackSound, TheBeamSoundIsHeldAcrossPausesAndResumedByTheNextAttack) {
+  ASSERT_EQ(run("a:modeAttack(nil)"), "");
+  tick(0.1f);
+  const int index = attack("a")->record().sound_player;
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(status(index).lock, 1) << "no other one-shot may take it";
+  EXPECT_EQ(status(index).play, 1);
+
+  ASSERT_EQ(run("a:modeRelease()"), "");
+  EXPECT_EQ(status(index).play, 0) << "paused, not released";
+  EXPECT_EQ(attack("a")->record().sound_player, index);
+  ASSERT_EQ(run("a:modeAttack(nil)"), "");
+  tick(0.1f);
+  EXPECT_EQ(attack("a")->record().sound_player, index) << "the same player resumes";
+  EXPECT_EQ(status(index).play, 1);
+
+  // A kill while the sound plays pauses the attack.
+  ASSERT_EQ(run("a:setDamageOneSec(100)"), "");
+  tick(0.1f);
+  EXPECT_TRUE(enemy("e")->isDead());
+  EXPECT_EQ(run("return a:isModeAttack()"), "false");
+  EXPECT_EQ(g_kills, 1);
+
+  // Collecting the attack unlocks and releases the player.
+  ASSERT_EQ(run("a = nil"), "");
+  collect();
+  EXPECT_EQ(status(index).lock, 0);
+  EXPECT_EQ(status(index).play, 0);
+  EXPECT_EQ(audio_.context()->soundEffects3D().player(index)->lockCount(), 0);
+}
+
+}  // namespace
