@@ -4,7 +4,7 @@
 #include "common/game_common_command.h"
 #include "flushgroup/flush_model_range.h"
 #include "script/rk_script.h"
-#include "status/status_unit.h"
+#include "status/status_command.h"
 
 namespace qv21 {
 
@@ -21,9 +21,7 @@ const std::vector<Library>& libraries() {
       {"player_command", {}},
       {"actor_body_command", {{lua_createActorBody, "createActorBody"}}},
       {"enemy_command", {}},
-      {"status_unit_command",
-       {{status::lua_createGameStatusUnit, "createGameStatusUnit"},
-        {status::lua_createGameStatusShiledGauge, "createGameStatusShiledGauge"}}},
+      {"status_unit_command", status::statusUnitCommandLib()},
       {"collision_gorup_lib", {}},
       {"game_commmon_command_lib", common::gameCommonCommandLib()},
       {"flush_group_command",

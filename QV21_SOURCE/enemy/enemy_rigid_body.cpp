@@ -9,9 +9,14 @@
 #include "kernel/rk_error_log.h"
 #include "rigidbody/rk_rigidbody.h"
 #include "script/rk_lua_arg.h"
+#include "script/rk_script_collision.h"
 #include "status/status_unit.h"
 
 const rk::script::LuaClass kEnemyRigidBodyClass{"EnemyRigidBody"};
+const rk::script::LuaClass kEnemyBodyShapeClass{
+    "EnemyRigidBody::shape", [](void* object, const rk::script::LuaClass& target) -> void* {
+      return &target == &rk::script::interfaceClass<rk::collision::CollisionBody>() ? object : nullptr;
+    }};
 
 namespace {
 
@@ -183,6 +188,24 @@ const luaL_Reg kOwnerMethods[] = {
 };
 
 }  // namespace
+
+int lua_castEnemyRigidBodyToCollisionBody(lua_State* L) {
+  EnemyRigidBody* body = toEnemyRigidBody(L, 1);
+  lua_settop(L, 1);
+  const int bodyRef = luaL_ref(L, LUA_REGISTRYINDEX);  // the body's object, while the stack is rebuilt
+  static const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
+  rk::collision::CollisionBody* shape = body ? &body->shape() : nullptr;
+  rk::script::pushLuaObject(L, shape, kEnemyBodyShapeClass, kNoMethods, [](lua_State* S) {
+    lua_settop(S, 0);  // the shape belongs to the body
+    return 0;
+  });
+  lua_newtable(L);
+  lua_rawgeti(L, LUA_REGISTRYINDEX, bodyRef);
+  lua_setfield(L, -2, "body");
+  lua_setuservalue(L, 1);
+  luaL_unref(L, LUA_REGISTRYINDEX, bodyRef);
+  return 1;
+}
 
 void registerEnemyBodyMethods(lua_State* L) { rk::script::setMethods(L, kEnemyBodyMethods); }
 void registerEnemyOwnerMethods(lua_State* L) { rk::script::setMethods(L, kOwnerMethods); }

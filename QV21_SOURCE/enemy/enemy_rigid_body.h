@@ -127,6 +127,14 @@ EnemyRigidBody* toEnemyRigidBody(lua_State* L, int index);
 void registerEnemyBodyMethods(lua_State* L);
 void registerEnemyOwnerMethods(lua_State* L);
 
+// "castEnemyRigidBodySphereToCollisionBody" and its capsule and box twins (one
+// function): a script object that refers to the body's built-in shape, so the
+// shape can be handed to whatever takes a collision body ("setCollision"). It
+// keeps the body's own script object reachable; nil or another kind gives an
+// object that holds nothing.
+int lua_castEnemyRigidBodyToCollisionBody(lua_State* L);
+extern const rk::script::LuaClass kEnemyBodyShapeClass;
+
 namespace status { class StatusUnit; }
 
 // Adds one kill to the combo chain through the status unit (reported when

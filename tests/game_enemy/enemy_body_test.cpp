@@ -9,6 +9,7 @@
 #include "game_enemy/enemy_fixture.h"
 #include "rigidbody/rk_rigidbody_group.h"
 #include "script/rk_lua_guard.h"
+#include "script/rk_script_collision.h"
 
 namespace {
 
@@ -195,6 +196,37 @@ TEST_F(EnemyBodies, ADestroyedBodyLeavesEveryGroupThatListsIt) {
   EXPECT_TRUE(group.ownListA().empty());
   EXPECT_TRUE(holder.listed.empty());
   rk::rigidbody::unregisterRigidBodyHolder(&holder);
+}
+
+}  // namespace
+
+namespace {
+
+class EnemyBodyShapes : public enemytest::EnemyScript {
+ protected:
+  EnemyBodyShapes() { reg("castEnemyRigidBodyOBBToCollisionBody", lua_castEnemyRigidBodyToCollisionBody); }
+};
+
+// The cast hands the built-in shape to what takes a collision body; it takes
+// no reference but keeps the body's script object reachable.
+TEST_F(EnemyBodyShapes, CastsReferToTheBodysOwnShape) {
+  ASSERT_EQ(run("o = createEnemyRigidBodyOBB() s = createEnemyRigidBodySphere()\n"
+                "c1 = castEnemyRigidBodyOBBToCollisionBody(o) c2 = castEnemyRigidBodyOBBToCollisionBody(o)\n"
+                "s:setCollision(c1)"),
+            "");
+  EnemyRigidBody* o = body("o");
+  EXPECT_EQ(o->rigidBody().count(), 1);
+  EXPECT_EQ(body("s")->rigidBody().getCollisionBody(), &o->shape());
+  lua_getglobal(L, "c2");
+  EXPECT_EQ(rk::script::toLuaObject<rk::collision::CollisionBody>(L, -1, rk::script::collision::kCollisionBodyClass),
+            &o->shape());
+  lua_pop(L, 1);
+  ASSERT_EQ(run("o = nil c2 = nil"), "");
+  collect();
+  EXPECT_EQ(o->rigidBody().count(), 1) << "c1 keeps the body's object alive";
+  EXPECT_EQ(run("c3 = castEnemyRigidBodyOBBToCollisionBody(42) s:setCollision(c3) return s:isValid()"), "false");
+  EXPECT_EQ(log_.entries("rk::rigidbody::lua_rigid_body::lua_Common_setCollision"), 1u)
+      << "an object holding nothing is not a shape";
 }
 
 }  // namespace
