@@ -7,34 +7,33 @@
 
 #include "game_player/range_fixture.h"
 #include "math/rk_counter.h"
+#include "status/status_unit.h"
 
 namespace {
-
-int g_kills = 0;
-int g_keeps = 0;
-void countKill(status::StatusUnit&) { ++g_kills; }
-void countKeep(status::StatusUnit&) { ++g_keeps; }
 
 class Attack : public playertest::RangeWorld {
  protected:
   Attack() {
-    g_kills = g_keeps = 0;
-    setEnemyKillComboSink(countKill);
-    setKeepComboSink(countKeep);
     EXPECT_EQ(run("unit = createGameStatusUnit() s = createRangeScope(10) a = createRangeAttack(99) "
                   "a:setRangeScope(s) p = createPlayerActor() p:setHpMax(1) p:setHp(0.9) a:setPlayer(p)"),
               "");
+    combo_ = std::make_unique<status::ComboGauge>(nullptr, 20);
+    status::StatusUnit::getInstance()->record().combo_gauge_ = combo_.get();
   }
   ~Attack() override {
-    setEnemyKillComboSink(nullptr);
-    setKeepComboSink(nullptr);
+    if (status::StatusUnit* unit = status::StatusUnit::findInstance()) unit->record().combo_gauge_ = nullptr;
   }
+  // Kills in the open chain.
+  std::uint32_t kills() { return chain().entries_.empty() ? 0 : chain().entries_.back().count; }
+  status::ComboChain& chain() { return combo_->chain(); }
   // One update, as the task manager runs it while the attack is active.
   void tick(float dt) {
     PlayerRangeAttack* at = attack("a");
     if (at->Task::isActive()) at->onFrameUpdate(dt);
   }
   float hp(const char* global) { return enemy(global)->status().hp_; }
+
+  std::unique_ptr<status::ComboGauge> combo_;
 };
 
 TEST_F(Attack, ACreatedAttackIsAnIdleTaskOfPriority64) {
@@ -52,13 +51,19 @@ TEST_F(Attack, TheFirstUpdateIsBoundToTheRequestedEnemyThenTheNearestIsTaken) {
   enemyAt("near", 0, 0.0f, 6.0f);
   enemyAt("far", 0, 1.0f, 15.0f);
   ASSERT_EQ(run("a:modeAttack(far) return a:isModeAttack()"), "true");
+  // A chain running low: a surviving target keeps it alive.
+  chain().addCombo();
+  chain().timer_ = 0.5f;
   tick(0.1f);
   EXPECT_LT(hp("far"), 1.0f) << "the requested enemy, though another is nearer";
   EXPECT_EQ(hp("near"), 1.0f);
+  EXPECT_GE(chain().timer_, 0.5f * chain().combo_sec_) << "kept alive";
+  chain().timer_ = 0.5f;
   tick(0.1f);
   EXPECT_LT(hp("near"), 1.0f) << "then the nearest in the cone";
   EXPECT_NEAR(hp("far"), 0.9f, 1e-5f);
-  EXPECT_EQ(g_keeps, 2) << "a surviving target keeps the chain alive every update";
+  EXPECT_GE(chain().timer_, 0.5f * chain().combo_sec_);
+  EXPECT_EQ(kills(), 1u) << "no kill yet";
   EXPECT_TRUE(enemy("near")->state().flush_counter_->isActive()) << "the target flashes";
 
   // A requested enemy outside the cone: nothing is hit and the attack pauses.
@@ -80,7 +85,7 @@ TEST_F(Attack, DrainsTheTargetAndRefillsThePlayerUpToItsMaximum) {
   EXPECT_NEAR(player("p")->status().hp_, 0.975f, 1e-6f);
   tick(0.5f);
   EXPECT_EQ(player("p")->status().hp_, 1.0f) << "stops exactly at the maximum";
-  EXPECT_EQ(g_kills, 0);
+  EXPECT_EQ(kills(), 0u);
 }
 
 TEST_F(Attack, AKillQueuesOneExplosionInvalidatesTheBodyAndAddsACombo) {
@@ -101,8 +106,8 @@ TEST_F(Attack, AKillQueuesOneExplosionInvalidatesTheBodyAndAddsACombo) {
   EXPECT_EQ(info.effect_no, 4);
   EXPECT_FALSE(body->rigidBody().isValid());
   EXPECT_FALSE(enemy("e")->state().flush_counter_->isActive());
-  EXPECT_EQ(g_kills, 1);
-  EXPECT_EQ(g_keeps, 0);
+  EXPECT_EQ(kills(), 1u);
+  EXPECT_EQ(chain().timer_, chain().combo_sec_) << "the chain timer restarts";
 
   // Without a beam sound (none is loaded here) the attack stays on and takes
   // the next target in the next update; hit points never go below zero.
@@ -110,7 +115,7 @@ TEST_F(Attack, AKillQueuesOneExplosionInvalidatesTheBodyAndAddsACombo) {
   tick(0.5f);
   EXPECT_EQ(hp("e"), 0.0f);
   EXPECT_EQ(hp("next"), 0.0f);
-  EXPECT_EQ(g_kills, 2);
+  EXPECT_EQ(kills(), 2u);
 }
 
 TEST_F(Attack, TheBeamBendsFromTheScopeToTheTargetInElevenPoints) {
@@ -206,7 +211,7 @@ TEST_F(AttackSound, TheBeamSoundIsHeldAcrossPausesAndResumedByTheNextAttack) {
   tick(0.1f);
   EXPECT_TRUE(enemy("e")->isDead());
   EXPECT_EQ(run("return a:isModeAttack()"), "false");
-  EXPECT_EQ(g_kills, 1);
+  EXPECT_EQ(kills(), 1u);
 
   // Collecting the attack unlocks and releases the player.
   ASSERT_EQ(run("a = nil"), "");

@@ -39,8 +39,6 @@ constexpr int kSparkUnit = 3;
 
 using rk::math::Vector4;
 
-KeepComboSink g_keep_combo = nullptr;
-
 // An enemy still filed in the actor manager: a requested target is a plain
 // pointer that may have gone since it was given.
 bool isFiledEnemy(Enemy* enemy) {
@@ -50,14 +48,14 @@ bool isFiledEnemy(Enemy* enemy) {
   return std::find(all.begin(), all.end(), static_cast<rk::actor::Actor*>(enemy)) != all.end();
 }
 
-}  // namespace
-
-void keepEnemyCombo() {
+// The status unit's combo gauge (an absent unit is reported); null when the
+// scripts have entered none.
+status::ComboGauge* comboGauge() {
   status::StatusUnit* unit = status::StatusUnit::getInstance();
-  if (unit && g_keep_combo) g_keep_combo(*unit);
+  return unit ? unit->record().combo_gauge_ : nullptr;
 }
 
-void setKeepComboSink(KeepComboSink sink) { g_keep_combo = sink; }
+}  // namespace
 
 const rk::script::LuaClass kRangeAttackClass{"PlayerRangeAttack", rk::script::castGModel<PlayerRangeAttack>};
 
@@ -234,7 +232,7 @@ void PlayerRangeAttack::onFrameUpdate(float dt) {
   }
 
   if (!target->isDead()) {
-    keepEnemyCombo();
+    if (status::ComboGauge* combo = comboGauge()) combo->keepCombo();
     return;
   }
   if (rk::math::Counter* flush = target->state().flush_counter_) {
@@ -245,7 +243,7 @@ void PlayerRangeAttack::onFrameUpdate(float dt) {
   r.target_body->rigidBody().setValid(false);
   // Without a sound the attack stays on and takes the next target next frame.
   if (r.sound_player >= 0) pause();
-  addEnemyKillCombo();
+  if (status::ComboGauge* combo = comboGauge()) combo->addCombo();
 }
 
 void PlayerRangeAttack::draw(int, bool shadowPass) {

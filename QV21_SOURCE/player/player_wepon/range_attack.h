@@ -27,9 +27,6 @@ class CollisionBody;
 namespace rk::gfx {
 class RkTexture;
 }
-namespace status {
-class StatusUnit;
-}
 
 class PlayerRangeAttack : public rk::task::Task,
                           public rk::script::ILuaMethod,
@@ -105,9 +102,3 @@ PlayerRangeAttack* toRangeAttack(lua_State* L, int index);
 // "createRangeAttack"(): a new attack (idle) in the task manager and the model
 // manager, owned by the returned script object. Arguments are ignored.
 int lua_createRangeAttack(lua_State* L);
-
-// Keeps the combo chain alive through the status unit (reported when there is
-// none). The status side installs the sink that reaches its combo gauge.
-void keepEnemyCombo();
-using KeepComboSink = void (*)(status::StatusUnit& unit);
-void setKeepComboSink(KeepComboSink sink);
