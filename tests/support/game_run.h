@@ -1,8 +1,8 @@
 // Runs the built game executable headless in a test's data folder: the folder
 // gets the shader pack, a script pack with the test's autoexec beside the
-// preloaded modules and an empty texture pack; the game runs there (or in
-// another data folder, such as the built one) with its own runtime and data
-// folders, its standard error captured, until it ends or a time limit kills it.
+// preloaded modules and the texture pack the build made; the game runs there
+// (or in another data folder, such as the built one) with its own runtime and
+// data folders, its standard error captured, until it ends or a time limit kills it.
 #pragma once
 #include <fcntl.h>
 #include <signal.h>
@@ -24,12 +24,21 @@ namespace rktest {
 
 inline std::string gameExecutable() { return std::string(RK_BINARY_DIR) + "/quorvandel"; }
 
+// The build's texture pack (the fonts' pages, the HUD textures), copied into
+// a data folder; false when it cannot be.
+inline bool copyGameTextures(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::copy_file(std::string(RK_BINARY_DIR) + "/data/textures.pkp", folder + "/textures.pkp",
+                             std::filesystem::copy_options::overwrite_existing, error);
+  return !error;
+}
+
 // Writes the three packs; false when one cannot be written.
 inline bool prepareGameFolder(const TempDir& dir, const std::string& autoexec) {
   std::filesystem::create_directories(dir.file("run"));
   std::filesystem::create_directories(dir.file("home"));
   return writeShaderPack(dir.file("shaders.pkp")) && writePack(dir.file("script.pkp"), gameScripts(autoexec)) &&
-         writePack(dir.file("textures.pkp"), {});
+         copyGameTextures(dir.path());
 }
 
 struct GameRun {

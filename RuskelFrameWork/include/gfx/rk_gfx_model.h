@@ -9,6 +9,12 @@
 
 #include "gfx/rk_gmodel.h"
 
+struct lua_State;
+
+namespace rk::script {
+class LuaObjectLinks;
+}
+
 namespace rk::gfx {
 
 class GfxDeviceContext;
@@ -94,6 +100,14 @@ class GfxModel : public GModel {
   void setZWrite(bool on);
   std::int32_t zTest() const;
   void setZTest(std::int32_t on);
+
+  // The script objects that reach this model; they read null once it is gone.
+  script::LuaObjectLinks& scriptLinks();
+
+  // The collector of the script objects of depth-clear, depth-test,
+  // stretch-blit and poly-line commands: takes the command out of its model,
+  // deletes it and clears the object, so a second collection finds nothing.
+  static int deleteList(lua_State* L);
 
   struct Impl;
 

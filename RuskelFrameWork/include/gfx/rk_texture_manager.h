@@ -25,6 +25,9 @@ class RkTextureManager {
   RkTexture* loadTexture(const std::string& requested);
   // An empty texture under `name` (or the cached one); one reference for the caller.
   RkTexture* createTexture(const std::string& name);
+  // The texture registered under `name` (a script's texture filled in memory);
+  // made empty, without a file request, on first use. One reference for the caller.
+  RkTexture* loadTextureFromMemory(const std::string& name) { return createTexture(name); }
   // The texture of a stored name, or null; no reference added.
   RkTexture* find(const std::string& name) const;
   // Forgets a texture (its last release); an unknown texture is reported.

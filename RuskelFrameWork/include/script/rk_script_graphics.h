@@ -9,6 +9,8 @@
 
 namespace rk::gfx {
 class Camera;
+class GfxModel;
+class RkTexture;
 }
 
 namespace rk::script {
@@ -28,9 +30,19 @@ extern const LuaClass kLightClass;           // owns a rk::gfx::Light
 extern const LuaClass kLinkCameraObjectClass;  // owns a rk::gfx::LinkCameraObject
 extern const LuaClass kSyncCameraClass;      // owns a rk::gfx::LinkCamera
 extern const LuaClass kSphereModelClass;     // owns a rk::gfx::SphereModel, linked to it
+extern const LuaClass kGfxModelClass;        // owns a rk::gfx::GfxModel, linked to it
+extern const LuaClass kTextureClass;         // holds a rk::gfx::RkTexture (one reference)
+extern const LuaClass kWindowItemGaugeClass;  // holds a rk::gfx::gfx_model_command::WindowItemGauge
 
 // The camera at that index, or null for anything else.
 rk::gfx::Camera* toCamera(lua_State* L, int index);
+// The gfx model at that index, or null for anything else.
+rk::gfx::GfxModel* toGfxModel(lua_State* L, int index);
+// The texture of a texture object at that index, or null for anything else
+// (and for a texture object that holds none).
+rk::gfx::RkTexture* toTexture(lua_State* L, int index);
+// True for a texture object, whether or not it still holds a texture.
+bool isTextureObject(lua_State* L, int index);
 
 }  // namespace gph
 }  // namespace rk::script

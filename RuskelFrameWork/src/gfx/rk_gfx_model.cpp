@@ -8,6 +8,7 @@
 #include "gfx/rk_gfx_list_device_context.h"
 #include "gfx/rk_model.h"
 #include "kernel/rk_device_context.h"
+#include "script/rk_lua_object.h"
 
 namespace rk::gfx {
 
@@ -19,6 +20,7 @@ struct GfxModel::Impl {
   std::int32_t z_test_ = 1;
   std::uint32_t shadow_color_ = 0x80000000u;
   std::list<GfxModelList*> commands_;
+  script::LuaObjectLinks script_links_;
 };
 
 GfxModelList::GfxModelList(GfxModel* owner) : owner_(owner) {
@@ -111,5 +113,6 @@ bool GfxModel::isZWrite() const { return impl_->z_write_; }
 void GfxModel::setZWrite(bool on) { impl_->z_write_ = on; }
 std::int32_t GfxModel::zTest() const { return impl_->z_test_; }
 void GfxModel::setZTest(std::int32_t on) { impl_->z_test_ = on; }
+script::LuaObjectLinks& GfxModel::scriptLinks() { return impl_->script_links_; }
 
 }  // namespace rk::gfx

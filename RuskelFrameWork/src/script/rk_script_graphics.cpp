@@ -168,8 +168,7 @@ int cameraDump(lua_State* L) {
 
 namespace {
 
-// The graphics table. "createGfxModel" and "createTexture" join it with the
-// gfx model and script texture objects; until then they are not globals.
+// The graphics table.
 const LuaFunctionPair kGraphicsFunctions[] = {
     {setScreenEffectMode, "setScreenEffectMode"},
     {getFrameBufferSize, "getFrameBufferSize"},
@@ -197,6 +196,8 @@ const LuaFunctionPair kGraphicsFunctions[] = {
     {createSyncCamera, "createSyncCamera"},
     {createLinkCameraObject, "createLinkCameraObject"},
     {guarded<createModel>, "createModel"},
+    {guarded<createGfxModel>, "createGfxModel"},
+    {guarded<createTexture>, "createTexture"},
     {ignoreArguments, "setShadowDir"},
     {ignoreArguments, "setShadowLightLength"},
     {ignoreArguments, "setShadowEye"},

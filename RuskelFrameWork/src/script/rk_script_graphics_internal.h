@@ -60,6 +60,10 @@ int createCamera(lua_State* L);
 int createSyncCamera(lua_State* L);
 int createLinkCameraObject(lua_State* L);
 
+// Gfx models and script textures.
+int createGfxModel(lua_State* L);
+int createTexture(lua_State* L);
+
 // Lights and the shadow globals.
 int calcPositionFromHitPlaneCenter(lua_State* L);
 int setAmbientColor(lua_State* L);

@@ -39,6 +39,7 @@ class TextureBlendAlpha : public GfxModelCommand {
   TextureBlendAlpha(GfxModel* owner, std::int32_t flag) : GfxModelCommand(owner), flag_(flag) {}
   void execute(GfxDeviceContext& context, std::int32_t arg) override;
   void setBlend(std::int32_t flag) { flag_ = flag; }
+  std::int32_t flag() const { return flag_; }
 
  private:
   std::int32_t flag_;
@@ -76,9 +77,11 @@ class SamplerStateAddress : public StoredSetting {
  public:
   using StoredSetting::StoredSetting;
   void setAddress(std::int32_t a, std::int32_t b) { a_ = a, b_ = b; }
+  std::int32_t first() const { return a_; }
+  std::int32_t second() const { return b_; }
 
  private:
-  std::int32_t a_ = 0, b_ = 0;
+  std::int32_t a_ = 0, b_ = 1;
 };
 class SamplerStateAddressU : public SamplerStateAddress {
   using SamplerStateAddress::SamplerStateAddress;
@@ -99,6 +102,7 @@ class SetColor : public GfxModelCommand {
   explicit SetColor(GfxModel* owner) : GfxModelCommand(owner) {}
   void execute(GfxDeviceContext& context, std::int32_t arg) override;
   void setColor(const Color& color) { color_ = color; }
+  const Color& color() const { return color_; }
 
  private:
   Color color_{1.0f, 1.0f, 1.0f, 1.0f};
@@ -111,6 +115,7 @@ class SettingAmbient : public GfxModelCommand {
   explicit SettingAmbient(GfxModel* owner) : GfxModelCommand(owner) {}
   void execute(GfxDeviceContext& context, std::int32_t arg) override;
   void setAmbient(const Color& color) { color_ = color; }
+  const Color& color() const { return color_; }
 
  private:
   Color color_{1.0f, 1.0f, 1.0f, 1.0f};

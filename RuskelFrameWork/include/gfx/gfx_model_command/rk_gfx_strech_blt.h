@@ -27,6 +27,11 @@ class GfxModelStrechBlt : public GfxModelCommand {
   void setSrcXY(float x, float y) { src_xy_ = {x, y, 0, 0}; }
   void setSrcSize(float w, float h) { src_size_ = {w, h, 0, 0}; }
   void setDrawCommand(std::int32_t n) { draw_command_ = n; }
+  const math::Vector4& dstXY() const { return dst_xy_; }
+  const math::Vector4& dstSize() const { return dst_size_; }
+  const math::Vector4& srcXY() const { return src_xy_; }
+  const math::Vector4& srcSize() const { return src_size_; }
+  std::int32_t drawCommand() const { return draw_command_; }
 
  private:
   policy::SharedPtr<RkTexture> texture_;
