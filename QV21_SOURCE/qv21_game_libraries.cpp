@@ -2,6 +2,7 @@
 
 #include "actor_body/actor_body.h"
 #include "common/game_common_command.h"
+#include "flushgroup/flush_model_range.h"
 #include "script/rk_script.h"
 #include "status/status_command.h"
 
@@ -23,7 +24,8 @@ const std::vector<Library>& libraries() {
       {"status_unit_command", status::statusUnitCommandLib()},
       {"collision_gorup_lib", {}},
       {"game_commmon_command_lib", common::gameCommonCommandLib()},
-      {"flush_group_command", {}},
+      {"flush_group_command",
+       {{flushgroup::lua_createFlushModelAndRangeScope, "createFlushModelAndRangeScope"}}},
   };
   return all;
 }

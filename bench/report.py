@@ -21,6 +21,8 @@ ROWS = [
     ("physics step 2000, every pair walked", ("PhysicsStepEveryPair/2000", "real_time"), ("PlainPairLoop/2000", "real_time"), None, None),
     ("physics growth 4000/2000 bullets", ("PhysicsStep/4000", "real_time"), ("PhysicsStep/2000", "real_time"), "max", 2.2),
     ("physics growth 8000/4000 bullets", ("PhysicsStep/8000", "real_time"), ("PhysicsStep/4000", "real_time"), "max", 2.2),
+    ("enemy bullet frame 2000, share of 1/60 s", ("EnemyBulletFrame/2000", "real_time"), ("FrameBudget60", "real_time"), "max", 0.5),
+    ("firing 100 of 2000, share of 1/60 s", ("EnemyBulletFrameFiring/2000", "real_time"), ("FrameBudget60", "real_time"), "max", 0.5),
     ("pack load vs raw uncompress", ("PackLoad", "bytes_per_second"), ("RawUncompress", "bytes_per_second"), "min", 0.9),
     ("vec3LenSq vs bare C function", ("LuaVec3LenSq", "real_time"), ("LuaBareFunction", "real_time"), "max", 1.3),
     ("VEC3 getX vs bare C method", ("LuaVectorMethod", "real_time"), ("LuaBareMethod", "real_time"), "max", 1.3),

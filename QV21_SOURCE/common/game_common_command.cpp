@@ -5,6 +5,10 @@
 #include "font/initial_font_adapter.h"
 #include "common/global_wipe.h"
 #include "common/map_camera.h"
+#include "common/sync_body/sync_body_capsule_beam.h"
+#include "common/sync_body/sync_body_sphere_beam.h"
+#include "enemy/bullet/enemy_bullet_rigidbody_sphere_capsule_list.h"
+#include "sync/sync_beam.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
 #include "status/status_command.h"
@@ -34,6 +38,8 @@ int lua_calcHpFromDamageReloadTime(lua_State* L) {
 
 const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
   static const std::vector<rk::script::LuaFunctionPair> entries = {
+      {lua_createSyncBodyCapsuleBeam, "createSyncBodyCapsuleBeam"},
+      {lua_createSyncReflectVulcan, "createSyncReflectVulcan"},
       {lua_createLinkMapCameraObject, "createLinkMapCameraObject"},
       {lua_createGameConfig, "createGameConfig"},
       {lua_getGameManager, "getGameManager"},
@@ -64,6 +70,9 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {status::lua_getNowRank, "getNowRank"},
       {font::lua_createInitialFont, "createInitialFont"},
       {status::lua_insertRankIn, "insertRankIn"},
+      {qv21::sync::lua_createSyncBeamCapsule, "createSyncBeamCapsule"},
+      {qv21::sync::lua_createSyncBeamOBB, "createSyncBeamOBB"},
+      {lua_createEnemyBulletRigidBodySphereCapsuleList, "createEnemyBulletRigidBodySphereCapsuleList"},
       {lua_createGlobalWipe, "createGlobalWipe"},
       {lua_destroyGlobalWipe, "destroyGlobalWipe"},
       {lua_getGlobalWipe, "getGlobalWipe"},

@@ -2,6 +2,7 @@
 // "joinGfxModelList"): the command's owner becomes the model and it is
 // appended to the model's command list.
 #pragma once
+#include <lua.hpp>
 
 namespace rk::gfx {
 class GfxModel;
@@ -14,5 +15,9 @@ namespace effect_misc {
 // listed by two models would leave only its owner's list when destroyed, and
 // the other model would draw a freed command. Null arguments do nothing.
 void joinGfxModelList(rk::gfx::GfxModel* model, rk::gfx::GfxModelList* command);
+
+// "joinGfxModelList"(gfx model, command): no results. Arguments of other kinds
+// are reported and change nothing.
+int lua_joinGfxModelList(lua_State* L);
 
 }  // namespace effect_misc

@@ -24,8 +24,6 @@ constexpr const char* kSource = "QV21_SOURCE/enemy/enemy_rigid_body";
 constexpr const char* kExplosionEffect = "effect/bomb01";
 constexpr const char* kExplosionSound = "audio/se/common01/explosion02.ogg";
 
-EnemyKillComboSink g_combo_sink = nullptr;
-
 }  // namespace
 
 EnemyRigidBody::~EnemyRigidBody() { setOwner(nullptr); }
@@ -85,10 +83,8 @@ void EnemyRigidBody::runDeadInfo() {
 
 void addEnemyKillCombo() {
   status::StatusUnit* unit = status::StatusUnit::getInstance();
-  if (unit && g_combo_sink) g_combo_sink(*unit);
+  if (status::ComboGauge* gauge = unit ? unit->record().combo_gauge_ : nullptr) gauge->addCombo();
 }
-
-void setEnemyKillComboSink(EnemyKillComboSink sink) { g_combo_sink = sink; }
 
 EnemyRigidBody* toEnemyRigidBody(lua_State* L, int index) {
   return rk::script::toLuaObject<EnemyRigidBody>(L, index, kEnemyRigidBodyClass);

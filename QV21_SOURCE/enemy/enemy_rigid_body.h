@@ -135,12 +135,7 @@ void registerEnemyOwnerMethods(lua_State* L);
 int lua_castEnemyRigidBodyToCollisionBody(lua_State* L);
 extern const rk::script::LuaClass kEnemyBodyShapeClass;
 
-namespace status { class StatusUnit; }
-
-// Adds one kill to the combo chain through the status unit (reported when
-// there is no status unit). The magnum kill, the hit rules and the range
-// attack call it. The status side installs the sink that reaches its combo
-// gauge; without a sink the kill is only counted by the status unit's lookup.
+// Adds one kill to the combo chain: the status unit's combo gauge. A missing
+// status unit is reported; a unit without an entered combo gauge counts
+// nothing. The magnum kill, the hit rules and the range attack call it.
 void addEnemyKillCombo();
-using EnemyKillComboSink = void (*)(status::StatusUnit& unit);
-void setEnemyKillComboSink(EnemyKillComboSink sink);

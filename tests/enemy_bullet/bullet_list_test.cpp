@@ -179,6 +179,12 @@ TEST_F(BillboardDisplays, AVisibleChipFollowsTheBulletOncePerStep) {
   EXPECT_EQ(run("d:setBillBoardChip(b)"), "");
   EXPECT_FALSE(log_.empty());
   EXPECT_EQ(global<EnemyBulletDisplayBillboard>("d")->chip(), chip);
+
+  // The billboard releases the chip: the display forgets it and the next
+  // step writes nowhere.
+  ASSERT_TRUE(billboard_.releaseChip(chip));
+  EXPECT_EQ(global<EnemyBulletDisplayBillboard>("d")->chip(), nullptr);
+  step();
 }
 
 TEST_F(BillboardDisplays, ACollectedDisplayLeavesTheBodiesThatCarriedIt) {

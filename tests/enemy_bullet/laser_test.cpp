@@ -150,6 +150,14 @@ TEST_F(GrowingLasers, TheDrawingCommandTakesTheShapeAfterEveryStep) {
   // A wrong object is refused and keeps the detached state.
   run("laser:setGfxCapsuleLaser(lead)");
   EXPECT_EQ(laser_->capsuleLaser(), nullptr);
+
+  // A command deleted while attached is forgotten.
+  run("laser:setGfxCapsuleLaser(cmd)");
+  auto* doomed = new rk::gfx::gfx_model_command::CapsuleLaser(nullptr);
+  laser_->setCapsuleLaser(doomed);
+  delete doomed;
+  EXPECT_EQ(laser_->capsuleLaser(), nullptr);
+  step();
 }
 
 TEST_F(GrowingLasers, TheLeadSphereOutlivesTheLaserOnlyWhileTheScriptHoldsIt) {

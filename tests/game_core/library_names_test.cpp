@@ -86,6 +86,7 @@ TEST(LibraryTables, RegisteredFunctionsCarryTheirTableNamesInTableOrder) {
   }
   // The libraries whose objects are all built are complete.
   EXPECT_EQ(manager->findUserLibrary("actor_body_command")->count, 1);
+  EXPECT_EQ(manager->findUserLibrary("flush_group_command")->count, 1);
   rk::script::ScriptStateManager::destroyInstance();
 }
 

@@ -9,9 +9,6 @@
 
 namespace {
 
-int g_combos = 0;
-void countCombo(status::StatusUnit&) { ++g_combos; }
-
 // Stands in for the magnum rule: after the collision groups of each substep it
 // touches the body with the damage per second, and notes when the owner died.
 struct MagnumTouch : rk::rigidbody::ISyncSimConst {
@@ -35,12 +32,20 @@ struct MagnumTouch : rk::rigidbody::ISyncSimConst {
 class MagnumDamage : public enemytest::EnemyScript {
  protected:
   MagnumDamage() {
-    g_combos = 0;
-    setEnemyKillComboSink(countCombo);
     reg("createGameStatusUnit", status::lua_createGameStatusUnit);
     run("unit = createGameStatusUnit()");
+    status::StatusUnit::getInstance()->record().combo_gauge_ = &gauge_;
+    log_.clear();
   }
-  ~MagnumDamage() override { setEnemyKillComboSink(nullptr); }
+  ~MagnumDamage() override {
+    if (status::StatusUnit* unit = status::StatusUnit::findInstance()) unit->record().combo_gauge_ = nullptr;
+  }
+  // Kills in the open chain since the last reset.
+  int combos() { return gauge_.chain().entries_.empty() ? 0 : static_cast<int>(gauge_.chain().entries_.back().count); }
+  void resetCombos() {
+    gauge_.chain().entries_.clear();
+    gauge_.chain().timer_ = 0.0f;
+  }
 
   // Makes `e` and the body `b` of that creator, owned, valid, gravity off.
   void setUpBody(const char* create) {
@@ -51,6 +56,7 @@ class MagnumDamage : public enemytest::EnemyScript {
   }
 
   MagnumTouch touch_;
+  status::ComboGauge gauge_{nullptr, 50};
 };
 
 // 60 hit points per second over 32 substeps of a 1/60 s frame take exactly
@@ -59,7 +65,7 @@ TEST_F(MagnumDamage, AKillAddsOneComboQueuesOneExplosionAndRetiresTheBody) {
   for (const char* create :
        {"createEnemyRigidBodySphere()", "createEnemyRigidBodyCapsule()", "createEnemyRigidBodyOBB()"}) {
     SCOPED_TRACE(create);
-    g_combos = 0;
+    resetCombos();
     touch_ = MagnumTouch{};
     setUpBody(create);
     ASSERT_EQ(run("b:setPos(1, 2, 3)"), "");
@@ -68,7 +74,7 @@ TEST_F(MagnumDamage, AKillAddsOneComboQueuesOneExplosionAndRetiresTheBody) {
     step();
     EXPECT_GE(touch_.aliveSubsteps, 31) << "no earlier than the frame's end";
     EXPECT_TRUE(e->isDead());
-    EXPECT_EQ(g_combos, 1);
+    EXPECT_EQ(combos(), 1);
     ASSERT_EQ(b->record().dead_infos_.size(), 1u);
     EXPECT_EQ(b->record().dead_infos_[0].matrix.m[3][0], 1.0f) << "the body's world matrix";
     EXPECT_EQ(b->record().dead_infos_[0].matrix.m[3][2], 3.0f);
@@ -79,7 +85,7 @@ TEST_F(MagnumDamage, AKillAddsOneComboQueuesOneExplosionAndRetiresTheBody) {
     EXPECT_EQ(b->rigidBody().getSyncSimConst(), nullptr) << "finalize detached the hooks";
     // Later steps find the body out of the simulation.
     step();
-    EXPECT_EQ(g_combos, 1);
+    EXPECT_EQ(combos(), 1);
     EXPECT_EQ(b->record().dead_infos_.size(), 1u);
     ASSERT_EQ(run("e = nil b = nil"), "");
     collect();
@@ -104,7 +110,7 @@ TEST_F(MagnumDamage, OnlyALiveOwnerInUseTakesDamage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    g_combos = 0;
+    resetCombos();
     touch_ = MagnumTouch{};
     touch_.damage = c.damage;
     setUpBody("createEnemyRigidBodySphere()");
@@ -115,7 +121,7 @@ TEST_F(MagnumDamage, OnlyALiveOwnerInUseTakesDamage) {
     EXPECT_NEAR(e->status().hp_, c.hpAfter, 1e-4f);
     EXPECT_GE(e->status().hp_, 0.0f);
     EXPECT_EQ(b->record().dead_infos_.size(), c.queued ? 1u : 0u);
-    EXPECT_EQ(g_combos, c.combos);
+    EXPECT_EQ(combos(), c.combos);
     EXPECT_FALSE(dynamic_cast<EnemyRigidBodySphere*>(b)->isHit()) << "cleared at the step's end";
     ASSERT_EQ(run("e = nil b = nil"), "");
     collect();
@@ -139,7 +145,7 @@ TEST_F(MagnumDamage, AKillWithoutStatusUnitIsReportedAndStillRetiresTheEnemy) {
   collect();
   setUpBody("createEnemyRigidBodyOBB()");
   step();
-  EXPECT_EQ(g_combos, 0);
+  EXPECT_EQ(combos(), 0);
   EXPECT_EQ(log_.entries("status::StatusUnit::getInstance"), 1u);
   EXPECT_FALSE(enemy("e")->isUse());
   EXPECT_EQ(body("b")->record().dead_infos_.size(), 1u);

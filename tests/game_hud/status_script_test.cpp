@@ -66,15 +66,16 @@ TEST_F(StatusScript, TheCreatorsMakeThePiecesOnTheGfxModel) {
   EXPECT_EQ(model->commands().size(), 4u);
   EXPECT_EQ(run("return field:getMaxFieldGauge() .. ' ' .. bar:getNow() .. ' ' .. score:get()"), "100 100 0");
   EXPECT_EQ(run("return combo:getNowSec() .. ' ' .. tostring(combo:isComboEnd())"), "0 true");
-  bool comboTask = false;
+  rk::task::Task* comboTask = nullptr;
   for (rk::task::Task* task : rk::task::TaskManager::getInstance()->tasks())
-    if (task->name() == "ComboGauge") {
-      comboTask = true;
-      EXPECT_EQ(task->priority(), 30);
-      EXPECT_FALSE(task->isActive()) << "made inactive";
-    }
-  EXPECT_TRUE(comboTask);
+    if (task->name() == "ComboGauge") comboTask = task;
+  ASSERT_NE(comboTask, nullptr);
+  EXPECT_EQ(comboTask->priority(), 30);
+  EXPECT_FALSE(comboTask->isActive()) << "made inactive";
   run("combo:run()");
+  EXPECT_TRUE(comboTask->isActive());
+  run("combo:stop()");
+  EXPECT_FALSE(comboTask->isActive());
   EXPECT_EQ(run("combo:setComboMax() return combo:getNowSec()"), "4");
   EXPECT_EQ(log_.text().find(")\nstatus::"), std::string::npos) << log_.text();
   run("score = nil field = nil combo = nil bar = nil collectgarbage()");
@@ -204,6 +205,24 @@ TEST_F(StatusScript, GaugeMethodsReadTheirOwnKindOnly) {
   EXPECT_EQ(run("return bar:getNow() .. ' ' .. field:getNowFieldGauge()"), "50 100");
   EXPECT_EQ(log_.entries("status::GaugeDisplay::lua_setNow"), 1u);
   EXPECT_EQ(log_.entries("status::XFieldGauge::lua_run"), 1u);
+}
+
+// A gfx model made by the graphics API's "createGfxModel" takes the pieces;
+// collecting the model first leaves the pieces without an owner and later
+// collecting them touches nothing that is gone.
+TEST_F(StatusScript, AScriptMadeGfxModelCarriesThePieces) {
+  const rk::script::LuaFunctionTable graphics = rk::script::graphicsFunctionTable();
+  rk::script::registerLuaFunctions(L, graphics.pairs, graphics.count);
+  run("hud = createGfxModel() score = createGameStatusScoreDisplay(hud) bar = createStatusGauge(hud, 1)");
+  lua_getglobal(L, "hud");
+  rk::gfx::GfxModel* hud = rk::script::gph::toGfxModel(L, -1);
+  lua_pop(L, 1);
+  ASSERT_NE(hud, nullptr);
+  EXPECT_EQ(hud->commands().size(), 2u);
+  EXPECT_EQ(log_.entries("status::`anonymous-namespace'::createGameStatusScoreDisplay"), 0u);
+  run("hud = nil collectgarbage() score:add(3) bar:setNow(5)");
+  EXPECT_EQ(run("return score:get() .. ' ' .. bar:getNow()"), "3 5");
+  run("score = nil bar = nil collectgarbage()");
 }
 
 }  // namespace

@@ -74,5 +74,33 @@ TEST_F(GraphicsGlFrame, AScriptBuiltSceneShowsInTheFrame) {
   EXPECT_TRUE(log.empty()) << log.text();
 }
 
+
+// With lighting on and a red scene ambient, display-list drawing keeps its own
+// colours, and a 3D polyline after "gfxSetCameraNo" is seen through that
+// camera: a horizontal line through the origin crosses the middle row.
+TEST_F(GraphicsGlFrame, DisplayListDrawsThroughTheSelectedCameraAndUntintedByLighting) {
+  ASSERT_EQ(rktest::runLua(L, R"(
+    setBGColor(0, 0, 0)
+    cam = createCamera(0) cam:setEye(0, 0, -10) cam:setAt(0, 0, 0) cam:setUp(0, 1, 0)
+    setEnableLighting(true) setAmbientColor(255, 0, 0, 255)
+    gfxCls() gfxDefault()
+    gfxSetColor(0, 255, 0, 255) gfxRectFill2D(4, 4, 12, 12)
+    gfxSetCameraNo(0) gfxSetColor(0, 0, 255, 255)
+    gfxMoveTo(-100, 0, 0) gfxLineTo(100, 0, 0) gfxFlashLine()
+  )"), "");
+  const unsigned frame = context->currentFrame();
+  context->drawFrame();
+  const std::vector<std::uint32_t> pixels = readBackBuffer(frame);
+  EXPECT_EQ(at(pixels, 8, 8), rgba(0, 255, 0)) << std::hex << at(pixels, 8, 8) << ": the ambient must not tint";
+  int middle = 0, top = 0;
+  for (int x = 0; x < kW; ++x) {
+    for (int y = kH / 2 - 2; y <= kH / 2 + 1; ++y) middle += at(pixels, x, y) == rgba(0, 0, 255);
+    top += at(pixels, x, 0) == rgba(0, 0, 255);
+  }
+  EXPECT_GT(middle, kW / 2) << "the line crosses the camera's view at its centre";
+  EXPECT_EQ(top, 0) << "not drawn in screen pixels";
+  EXPECT_TRUE(log.empty()) << log.text();
+}
+
 }  // namespace
 }  // namespace graphicstest

@@ -47,4 +47,24 @@ TEST_F(SceneModelLink, EveryPhysicsStepMovesTheModelsWorldMatrix) {
   rk::gfx::ModelManager::destroyInstance();
 }
 
+// The model object of "createModel" is a model that bodies accept.
+TEST_F(SceneModelLink, ABodyTakesTheModelObjectOfCreateModel) {
+  rk::gfx::ModelManager* models = rk::gfx::ModelManager::createInstance();
+  EXPECT_EQ(run(R"(
+    local model = createModel()
+    local b = createRigidBodySphere()
+    b:setModel(model)
+    b:setGravity(0, 0, 0)
+    b:setPos(4, 5, 6)
+    b:setValid(true)
+    frames(1)
+    b:finalize()
+  )"),
+            "");
+  ASSERT_FALSE(models->models().empty());
+  EXPECT_FLOAT_EQ(models->models().front()->getMatrix().m[3][0], 4.0f);
+  EXPECT_TRUE(log_.empty()) << log_.text();
+  rk::gfx::ModelManager::destroyInstance();
+}
+
 }  // namespace

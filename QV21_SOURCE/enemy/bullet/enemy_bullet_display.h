@@ -5,6 +5,7 @@
 #pragma once
 #include <lua.hpp>
 
+#include "gfx/rk_model_holder.h"
 #include "rigidbody/rk_rigidbody_hooks.h"
 #include "script/rk_lua_object.h"
 
@@ -25,9 +26,12 @@ class EnemyBulletDisplayBase : public rk::rigidbody::ISyncBody, public rk::scrip
   void setMetatable(lua_State* L) override;
 };
 
-class EnemyBulletDisplayBillboard : public EnemyBulletDisplayBase {
+class EnemyBulletDisplayBillboard : public EnemyBulletDisplayBase, private rk::gfx::IGfxPartHolder {
  public:
   static const rk::script::LuaClass kLuaClass;
+
+  EnemyBulletDisplayBillboard() { rk::gfx::registerGfxPartHolder(this); }
+  ~EnemyBulletDisplayBillboard() override { rk::gfx::unregisterGfxPartHolder(this); }
 
   // A visible chip takes the matrix's translation (w 0); a hidden one stays.
   void syncBody(const rk::math::Matrix* world) override;
@@ -37,6 +41,11 @@ class EnemyBulletDisplayBillboard : public EnemyBulletDisplayBase {
   void setChip(rk::gfx::gfx_model_command::BillboardChip* chip) { chip_ = chip; }
 
  private:
+  // A chip released by its billboard is no longer shown through this display.
+  void forgetGfxPart(const void* part) override {
+    if (part == chip_) chip_ = nullptr;
+  }
+
   rk::gfx::gfx_model_command::BillboardChip* chip_ = nullptr;  // not owned
 };
 

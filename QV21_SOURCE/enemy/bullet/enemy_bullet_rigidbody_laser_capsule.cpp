@@ -25,9 +25,10 @@ float length3(const Vector4& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z *
 const rk::script::LuaClass EnemyBulletRigidBodyLaserCapsule::kLuaClass{
     "EnemyBulletRigidBodyLaserCapsule", enemy_bullet::castBullet<EnemyBulletRigidBodyLaserCapsule>};
 
-EnemyBulletRigidBodyLaserCapsule::EnemyBulletRigidBodyLaserCapsule() = default;
+EnemyBulletRigidBodyLaserCapsule::EnemyBulletRigidBodyLaserCapsule() { rk::gfx::registerGfxPartHolder(this); }
 
 EnemyBulletRigidBodyLaserCapsule::~EnemyBulletRigidBodyLaserCapsule() {
+  rk::gfx::unregisterGfxPartHolder(this);
   // Normally given back by the last release; a laser deleted directly lets go here.
   if (EnemyBulletRigidBodySphere* lead = lead_) {
     lead_ = nullptr;

@@ -10,6 +10,7 @@
 #include <lua.hpp>
 
 #include "enemy/bullet/enemy_bullet_rigidbody.h"
+#include "gfx/rk_model_holder.h"
 #include "math/rk_vector.h"
 #include "rigidbody/rk_rigidbody_hooks.h"
 
@@ -19,7 +20,8 @@ class CapsuleLaser;
 
 class EnemyBulletRigidBodyLaserCapsule : public EnemyBulletRigidBodyCapsule,
                                          public rk::rigidbody::ISyncSimExec,
-                                         public rk::rigidbody::ISyncSimExeced {
+                                         public rk::rigidbody::ISyncSimExeced,
+                                         private rk::gfx::IGfxPartHolder {
  public:
   using BulletParent = EnemyBulletRigidBodyCapsule;
   static const rk::script::LuaClass kLuaClass;
@@ -67,6 +69,10 @@ class EnemyBulletRigidBodyLaserCapsule : public EnemyBulletRigidBodyCapsule,
   void destroy() override;
 
  private:
+  // A deleted drawing command is no longer handed the shape.
+  void forgetGfxPart(const void* part) override {
+    if (part == capsule_laser_) capsule_laser_ = nullptr;
+  }
   void grow(const rk::math::Vector4& position);
   void shrink(const rk::math::Vector4& position);
 

@@ -1,6 +1,7 @@
 #include "player/player_wepon/beam_magnum.h"
 
 #include "rigidbody/rk_rigidbody_manager.h"
+#include "rigidbody/rk_rigidbody_hooks.h"
 
 const rk::script::LuaClass kBeamMagnumClass{
     "PlayerBulletBeamMagnumRigidBody",
@@ -8,6 +9,10 @@ const rk::script::LuaClass kBeamMagnumClass{
 
 PlayerBulletBeamMagnumRigidBody::PlayerBulletBeamMagnumRigidBody() {
   setCollisionBody(static_cast<rk::collision::Capsule*>(this));
+}
+
+PlayerBulletBeamMagnumRigidBody::~PlayerBulletBeamMagnumRigidBody() {
+  rk::rigidbody::forgetRigidBodyEverywhere(static_cast<PlayerBulletBase*>(this));
 }
 
 host::HResult PlayerBulletBeamMagnumRigidBody::initialize() {

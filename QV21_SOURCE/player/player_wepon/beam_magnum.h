@@ -10,6 +10,8 @@
 class PlayerBulletBeamMagnumRigidBody : public rk::rigidbody::RigidBodyCapsule, public PlayerBulletBase {
  public:
   PlayerBulletBeamMagnumRigidBody();
+  // Leaves every holder that lists its bullet part.
+  ~PlayerBulletBeamMagnumRigidBody() override;
 
   // The capsule body's initialize, a fresh owner from the pool, in use.
   host::HResult initialize() override;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "math/rk_quaternion.h"
+#include "rigidbody/rk_rigidbody_hooks.h"
 
 namespace {
 constexpr float kEpsilon = 1.1920929e-7f;
@@ -15,6 +16,10 @@ const rk::script::LuaClass kBeamShotClass{
 
 PlayerBulletBeamShotRigidBody::PlayerBulletBeamShotRigidBody() {
   setCollisionBody(static_cast<rk::collision::Capsule*>(this));
+}
+
+PlayerBulletBeamShotRigidBody::~PlayerBulletBeamShotRigidBody() {
+  rk::rigidbody::forgetRigidBodyEverywhere(static_cast<PlayerBulletBase*>(this));
 }
 
 host::HResult PlayerBulletBeamShotRigidBody::initialize() {

@@ -11,6 +11,8 @@
 class PlayerBulletBeamShotRigidBody : public rk::rigidbody::RigidBodyCapsule, public PlayerBulletBase {
  public:
   PlayerBulletBeamShotRigidBody();
+  // Leaves every holder that lists its bullet part.
+  ~PlayerBulletBeamShotRigidBody() override;
 
   // The capsule body's initialize, a fresh owner from the pool, in use.
   host::HResult initialize() override;

@@ -23,22 +23,23 @@ PlayerBulletActorBody* takePlayerBulletActorBody() {
 }
 
 PlayerBulletBase::~PlayerBulletBase() {
-  auto* owner = static_cast<PlayerBulletActorBody*>(this->owner());
-  if (!owner) return;
-  if (owner->holder_ == this)
-    owner->holder_ = nullptr;  // the bullet base finalises and releases it
+  auto* body = dynamic_cast<PlayerBulletActorBody*>(owner());
+  if (!body) return;  // none, or an owner the pool never handed out: the bullet base's rule
+  if (body->holder_ == this)
+    body->holder_ = nullptr;  // the bullet base finalises and releases it
   else
     setOwner(nullptr);  // another shot's now: only our reference goes
 }
 
 bool PlayerBulletBase::holdsOwner() {
-  auto* owner = static_cast<PlayerBulletActorBody*>(this->owner());
-  return owner && owner->holder_ == this;
+  if (!owner()) return false;
+  auto* body = dynamic_cast<PlayerBulletActorBody*>(owner());
+  return !body || body->holder_ == this;
 }
 
 void PlayerBulletBase::takeFreshOwner() {
   PlayerBulletActorBody* body = takePlayerBulletActorBody();
-  if (auto* old = static_cast<PlayerBulletActorBody*>(owner()); old && old != body && old->holder_ == this)
+  if (auto* old = dynamic_cast<PlayerBulletActorBody*>(owner()); old && old != body && old->holder_ == this)
     old->holder_ = nullptr;
   setOwner(body);
   body->holder_ = this;

@@ -2,11 +2,16 @@
 
 #include "script/rk_lua_arg.h"
 #include "script/rk_lua_shared_methods.h"
+#include "rigidbody/rk_rigidbody_hooks.h"
 
 const rk::script::LuaClass kReflectVulcanClass{
     "PlayerBulletVulcanRigidBody",
     player_shot::castShot<PlayerBulletVulcanRigidBody, rk::rigidbody::RigidBodySphere>};
 const rk::script::LuaClass kVulcanLaserHandleClass{"rk::gfx::gfx_model_command::Laser"};
+
+PlayerBulletVulcanRigidBody::~PlayerBulletVulcanRigidBody() {
+  rk::rigidbody::forgetRigidBodyEverywhere(static_cast<PlayerBulletBase*>(this));
+}
 
 host::HResult PlayerBulletVulcanRigidBody::initialize() {
   const host::HResult result = RigidBody::initialize();

@@ -19,6 +19,8 @@ class PlayerBulletVulcanRigidBody : public rk::rigidbody::RigidBodySphere, publi
   using Laser = rk::gfx::gfx_model_command::Laser;
 
   PlayerBulletVulcanRigidBody() = default;
+  // Leaves every holder that lists its bullet part.
+  ~PlayerBulletVulcanRigidBody() override;
 
   // The rigid body's reset, the sphere linked with radius 1, a fresh owner
   // from the pool, in use, an empty trail.

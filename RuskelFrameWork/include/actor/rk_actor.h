@@ -53,6 +53,8 @@ class Actor : public policy::SharedObject,
   void setRun();
   // True when every entry is in state 1 (also when there are none).
   bool isReady() const;
+  // True when every entry is in that state (also when there are none).
+  bool allComponentsInState(int state) const;
   int getComponentNum() const;
 
   // Script objects: the actor's methods; the object holds one reference.

@@ -51,6 +51,7 @@ class GfxDeviceContext {
   // One draw each: the line vertices as a line strip (at least 2), the screen
   // vertices as a line strip in pixels (at least 2), the strip vertices as a
   // textured triangle strip (at least 3). The arrays keep their contents.
+  // Lines are seen through `camera_` when it is not the list's own camera.
   void flushLines();
   void flush2D();
   void flushStrip();
@@ -91,6 +92,7 @@ class GfxDeviceContext {
   Camera* camera_ = nullptr;
 
  private:
+  class CameraView;
   RkTexture* batch_texture_ = nullptr;
 };
 

@@ -18,6 +18,9 @@ class RkTexture : public policy::SharedObject, public task::Task {
     res::ResourcePtr resource_;     // the file's bytes (loading or loaded)
     bool loaded_ = false;           // the set-up step has run
     bool manager_owned_ = false;    // the manager releases it when destroyed
+    // Listed in the manager's cache; a texture made outside it (a window's
+    // white texture, for one) has no entry to leave when it goes.
+    bool listed_ = false;
     std::uint32_t load_flags_ = 1;  // handed to the DDS loader unchanged
   };
 

@@ -309,8 +309,9 @@ class DeviceContext {
   // Store only; setViewProjection uploads them.
   void setViewMatrix(const math::Matrix& view) { view_matrix_ = view; }
   void setProjectionMatrix(const math::Matrix& projection) { projection_matrix_ = projection; }
-  // The recording list's viewport.
+  // The recording list's viewport; setting it also sets it on the list.
   const host::gpu::Viewport& viewport() const { return viewport_; }
+  void setViewport(const host::gpu::Viewport& viewport);
   // The colour state: when enabled its colour becomes the ambient constant (b4).
   void setColorState(bool enable, std::uint32_t argb);
   void setColorStateRGBA(bool enable, const gfx::Color& color);
@@ -389,9 +390,12 @@ class DeviceContext {
                         const math::Vector4& eye, const gfx::StudioInfo& studio);
   void fillFogSlot(ConstantSlot* fog, const gfx::Camera& camera);
   void bindSlot(ConstantSlot* slot);
+  // A white ambient constant with the colour flag clear, kept apart from the
+  // pools: a pool slot is handed out again every frame and would be overwritten.
+  ConstantSlot* createDefaultAmbientSlot();
 
   ConstantSlotPool constant_pools_[6][kFrameCount];
-  ConstantSlot* default_ambient_slot_[kFrameCount] = {};
+  ConstantSlot* default_ambient_slot_[kFrameCount] = {};  // owned
   ConstantSlot* light_slot_[kFrameCount] = {};
   ConstantSlot* pass_light_slot_ = nullptr;
   ConstantSlot* pass_material_slot_ = nullptr;

@@ -10,7 +10,9 @@
 namespace rk::gfx {
 class Camera;
 class GfxModel;
+class GfxModelList;
 class RkTexture;
+namespace gfx_model_command { class Laser; }
 }
 
 namespace rk::script {
@@ -38,11 +40,22 @@ extern const LuaClass kWindowItemGaugeClass;  // holds a rk::gfx::gfx_model_comm
 rk::gfx::Camera* toCamera(lua_State* L, int index);
 // The gfx model at that index, or null for anything else.
 rk::gfx::GfxModel* toGfxModel(lua_State* L, int index);
+// The drawing command of a command object of any kind at that index, or null.
+rk::gfx::GfxModelList* toGfxModelList(lua_State* L, int index);
 // The texture of a texture object at that index, or null for anything else
 // (and for a texture object that holds none).
 rk::gfx::RkTexture* toTexture(lua_State* L, int index);
 // True for a texture object, whether or not it still holds a texture.
 bool isTextureObject(lua_State* L, int index);
+
+// Laser objects. The registration operation sets the laser methods into the
+// method table at absolute stack index 3 and leaves the stack as it was. A
+// game object that owns a laser hands it to scripts with pushBorrowedLaser:
+// the object's collector leaves the laser alone, so the game object must
+// outlive the scripts' use of it.
+extern const LuaClass kLaserClass;
+void lua_GfxModel_Laser_registerMethods(lua_State* L);
+int pushBorrowedLaser(lua_State* L, rk::gfx::gfx_model_command::Laser* laser);
 
 }  // namespace gph
 }  // namespace rk::script

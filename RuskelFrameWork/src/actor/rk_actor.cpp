@@ -111,6 +111,11 @@ bool Actor::isReady() const {
                      [](const Entry& e) { return !e.component || e.state == 1; });
 }
 
+bool Actor::allComponentsInState(int state) const {
+  return std::all_of(entries_.begin(), entries_.end(),
+                     [state](const Entry& e) { return !e.component || e.state == state; });
+}
+
 int Actor::getComponentNum() const {
   return static_cast<int>(
       std::count_if(entries_.begin(), entries_.end(), [](const Entry& e) { return e.component != nullptr; }));

@@ -1,5 +1,6 @@
 #include "gfx/rk_gfx_list_device_context.h"
 
+#include "gfx/rk_camera.h"
 #include "gfx/rk_vertex_buffer.h"
 #include "kernel/rk_device_context.h"
 #include "kernel/rk_error_log.h"
@@ -50,12 +51,51 @@ void GfxDeviceContext::lineTo(const math::Vector4& p, const math::Vector4& uv0, 
   pen_records_.push_back({p.x, p.y, p.z, packedColor(), uv0.x, uv0.y, uv1.x, uv1.y});
 }
 
+// The display list replays on the overlay list, whose projection is in screen
+// pixels. Its 3D lines after a camera choice are seen through that camera: its
+// view, projection and viewport stand for the line draw and are put back after.
+// A gfx model's context carries its pass camera, which is already in place.
+class GfxDeviceContext::CameraView {
+ public:
+  CameraView(DeviceContext& dc, Camera* camera) : dc_(dc), camera_(camera != dc.currentCamera() ? camera : nullptr) {
+    if (!camera_) return;
+    view_ = dc.viewMatrix();
+    projection_ = dc.projectionMatrix();
+    viewport_ = dc.viewport();
+    camera_->updateMatrices();
+    dc.setViewMatrix(camera_->viewMatrix());
+    dc.setProjectionMatrix(camera_->projectionMatrix());
+    dc.setViewProjection();
+    const math::Viewport& v = camera_->viewport();
+    dc.setViewport({static_cast<float>(v.x), static_cast<float>(v.y), static_cast<float>(v.width),
+                    static_cast<float>(v.height), v.minDepth, v.maxDepth});
+  }
+  ~CameraView() {
+    if (!camera_) return;
+    dc_.setViewMatrix(view_);
+    dc_.setProjectionMatrix(projection_);
+    dc_.setViewProjection();
+    dc_.setViewport(viewport_);
+  }
+  CameraView(const CameraView&) = delete;
+  CameraView& operator=(const CameraView&) = delete;
+
+ private:
+  DeviceContext& dc_;
+  Camera* camera_;
+  math::Matrix view_, projection_;
+  host::gpu::Viewport viewport_;
+};
+
 void GfxDeviceContext::flushLines() {
   if (line_vertices_.size() < 2) return;
   DeviceContext* dc = DeviceContext::getInstance();
   const ColorStateBackup saved = dc->backupColorState();
   applyTexturesAndColor();
-  dc->drawLineStrip(line_vertices_.data(), static_cast<int>(line_vertices_.size()) - 1);
+  {
+    const CameraView view(*dc, camera_);
+    dc->drawLineStrip(line_vertices_.data(), static_cast<int>(line_vertices_.size()) - 1);
+  }
   dc->restoreColorState(saved);
 }
 

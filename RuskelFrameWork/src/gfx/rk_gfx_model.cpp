@@ -7,6 +7,7 @@
 #include "gfx/gfx_model_command/rk_gfx_wipe.h"
 #include "gfx/rk_gfx_list_device_context.h"
 #include "gfx/rk_model.h"
+#include "gfx/rk_model_holder.h"
 #include "kernel/rk_device_context.h"
 #include "script/rk_lua_object.h"
 
@@ -27,7 +28,10 @@ GfxModelList::GfxModelList(GfxModel* owner) : owner_(owner) {
   if (owner_) owner_->addCommand(this);
 }
 
-GfxModelList::~GfxModelList() { GfxModelList::detach(); }
+GfxModelList::~GfxModelList() {
+  GfxModelList::detach();
+  forgetGfxPartEverywhere(this);
+}
 
 void GfxModelList::detach() {
   if (owner_) owner_->removeCommand(this);

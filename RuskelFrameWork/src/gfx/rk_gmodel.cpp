@@ -6,6 +6,7 @@
 #include "gfx/rk_camera.h"
 #include "gfx/rk_model.h"
 #include "gfx/rk_model_draw_info.h"
+#include "gfx/rk_model_holder.h"
 #include "kernel/rk_error_log.h"
 #include "rigidbody/rk_rigidbody.h"
 #include "rigidbody/rk_rigidbody_manager.h"
@@ -30,6 +31,7 @@ std::set<GModel*>& revSyncModels() {
 }  // namespace
 
 GModel::~GModel() {
+  forgetModelEverywhere(this);
   revSyncModels().erase(this);
   // The manager this model was made for may be gone at shut-down: only the
   // live one is asked, and it forgets this model and its attachments.

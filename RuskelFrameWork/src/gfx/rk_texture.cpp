@@ -33,7 +33,8 @@ int RkTexture::setupStep() {
 
 void RkTexture::destroy() {
   // After the manager's shut-down there is no cache left to leave.
-  if (singletonExists(InstanceSlot::TextureManager)) RkTextureManager::getInstance()->removeRkTexture(this);
+  if (info_->listed_ && singletonExists(InstanceSlot::TextureManager))
+    RkTextureManager::getInstance()->removeRkTexture(this);
 }
 
 }  // namespace rk::gfx

@@ -25,6 +25,7 @@ struct RkTextureManager::Impl {
     auto* texture = new RkTexture12;
     texture->addRef();
     texture->info().name_ = name;
+    texture->info().listed_ = true;
     textures.emplace(res::nameKey(name), texture);
     return texture;
   }

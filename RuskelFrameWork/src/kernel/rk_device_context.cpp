@@ -58,6 +58,10 @@ DeviceContext::~DeviceContext() {
   window_config_.model_sync_task = nullptr;
   stop_watch_.reset();
   drainDeferredRelease();
+  for (ConstantSlot*& slot : default_ambient_slot_) {
+    delete slot;  // left by a device that was never released
+    slot = nullptr;
+  }
   if (instanceSlot(InstanceSlot::DeviceContext) == this) instanceSlot(InstanceSlot::DeviceContext) = nullptr;
 }
 

@@ -48,6 +48,12 @@ void DeviceContext::setViewProjection() {
   bindSlot(slot);
 }
 
+void DeviceContext::setViewport(const host::gpu::Viewport& viewport) {
+  viewport_ = viewport;
+  if (!device_) return;
+  if (host::gpu::GraphicsCommandList* list = getNowCommandList()) list->rsSetViewports(1, &viewport_);
+}
+
 void DeviceContext::setColorState(bool enable, std::uint32_t argb) {
   setColorStateRGBA(enable, gfx::colorFromArgb(argb));
 }

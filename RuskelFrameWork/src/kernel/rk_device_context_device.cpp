@@ -63,18 +63,27 @@ void DeviceContext::initDevice() {
         L"desc_heap_.init()");
 
   // The default ambient colour of each frame: white.
-  for (unsigned frame = 0; frame < kFrameCount; ++frame) {
-    if (default_ambient_slot_[frame]) continue;
-    ConstantSlot* slot =
-        constant_pools_[kAmbientPool][frame].acquire<driver::directx::directx12::DX12Ambient>(*device_, desc_heap_);
-    auto* ambient = slot->as<driver::directx::directx12::DX12Ambient>();
-    for (float& channel : ambient->color) channel = 1.0f;
-    ambient->use_color = 0;
-    default_ambient_slot_[frame] = slot;
-  }
+  for (unsigned frame = 0; frame < kFrameCount; ++frame)
+    if (!default_ambient_slot_[frame]) default_ambient_slot_[frame] = createDefaultAmbientSlot();
   for (auto*& drawContext : model_draw_context_)
     if (!drawContext) drawContext = new driver::directx::directx12::Directx12ModelDrawContext;
   createFonts();
+}
+
+ConstantSlot* DeviceContext::createDefaultAmbientSlot() {
+  using driver::directx::directx12::DX12Ambient;
+  auto* slot = new ConstantSlot(DX12Ambient::kSlotSize, DX12Ambient::kRootIndex);
+  try {
+    slot->create(*device_, desc_heap_, "default ambient");
+  } catch (...) {
+    slot->release(desc_heap_);
+    delete slot;
+    throw;
+  }
+  auto* ambient = slot->as<DX12Ambient>();
+  for (float& channel : ambient->color) channel = 1.0f;
+  ambient->use_color = 0;
+  return slot;
 }
 
 void DeviceContext::createDevice() {
@@ -210,9 +219,12 @@ void DeviceContext::releaseDevice(bool recovering) {
     drawContext = nullptr;
   }
   for (unsigned frame = 0; frame < kFrameCount; ++frame) {
-    // The two slots belong to the ambient and light pools cleared below; they
-    // are forgotten with them, so a rebuild makes its own.
-    if (default_ambient_slot_[frame]) default_ambient_slot_[frame]->release(desc_heap_);
+    // The light slot belongs to the light pool cleared below; the default
+    // ambient slot is the device context's own. A rebuild makes both afresh.
+    if (default_ambient_slot_[frame]) {
+      default_ambient_slot_[frame]->release(desc_heap_);
+      delete default_ambient_slot_[frame];
+    }
     if (light_slot_[frame]) light_slot_[frame]->release(desc_heap_);
     default_ambient_slot_[frame] = nullptr;
     light_slot_[frame] = nullptr;

@@ -178,12 +178,7 @@ void DeviceContext::beginCommandList(gfx::Camera* camera, bool background, bool 
   // Every list starts with the colour state's flag clear: the pass's ambient
   // constant on a camera list, the frame's default one on the others.
   color_bound_ = false;
-  if (!default_ambient_slot_[frame]) {
-    default_ambient_slot_[frame] = acquireSlot<DX12Ambient>();
-    auto* ambient = default_ambient_slot_[frame]->as<DX12Ambient>();
-    for (float& channel : ambient->color) channel = 1.0f;
-    ambient->use_color = 0;
-  }
+  if (!default_ambient_slot_[frame]) default_ambient_slot_[frame] = createDefaultAmbientSlot();
   if (!camera || background) bindSlot(default_ambient_slot_[frame]);
   if (lights) gfx::LightManager::getInstance()->uploadLights();
   bindPassConstants();

@@ -118,6 +118,9 @@ float axisOf(const Vector4& c, int axis) { return axis == 0 ? c.x : axis == 1 ? 
 // pair the test would accept; the test itself decides.
 constexpr float kReachSlack = 1.0f + 1.0f / 1024.0f;
 
+// Up to this many rows of list A the plain walk is faster than sorting list B.
+constexpr std::size_t kPlainWalkRows = 4;
+
 bool mayTouch(const SphereShot& a, const SphereShot& b) {
   const float dx = a.c.x - b.c.x, dy = a.c.y - b.c.y, dz = a.c.z - b.c.z;
   const float r = a.r + b.r;
@@ -133,6 +136,12 @@ void sweepSpherePairs(const ImpactParameter& p, std::vector<RigidBodySphere*>& l
   const bool aliased = &listA == &listB;
   const std::size_t countA = listA.size(), countB = listB.size();
   if (countA == 0 || countB == 0) return;
+  // A few rows (the player against a list of bullets) walk list B once each:
+  // cheaper than sorting it, and the plain walk is what the sweep reproduces.
+  if (!aliased && countA <= kPlainWalkRows) {
+    respondToBodyPairs(p, listA, listB, test);
+    return;
+  }
   SphereSweepScratch& s = sphereScratch();
 
   s.shots.resize(countB);

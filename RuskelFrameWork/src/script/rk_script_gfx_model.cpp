@@ -19,6 +19,10 @@ void* castToGfxCommand(void* object, const LuaClass& target) {
 
 gfx::GfxModel* toGfxModel(lua_State* L, int index) { return toLuaObject<gfx::GfxModel>(L, index, kGfxModelClass); }
 
+gfx::GfxModelList* toGfxModelList(lua_State* L, int index) {
+  return toLuaObject<gfx::GfxModelList>(L, index, kGfxCommandClass);
+}
+
 gfx::GfxModel* selfGfxModel(lua_State* L, const char* binding, int line) {
   gfx::GfxModel* model = toGfxModel(L, 1);
   if (!model) debug::writeErrorLog("src/script/rk_script_graphics", line, binding);
@@ -157,7 +161,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"setShadowPlaneOnly", lua_GfxModel_setShadowPlaneOnly},
     {"setVisible", lua_GfxModel_setVisible},
     {"isVisible", lua_GfxModel_isVisible},
-    // createBillBoard
+    {"createBillBoard", lua_GfxModel_createBillBoard},
     {"setZBufferWrite", lua_GfxModel_setZBufferWrite},
     {"setZBuffer", lua_GfxModel_setZBuffer},
     {"clearZBuffer", lua_GfxModel_clearZBuffer},
@@ -165,7 +169,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"setRenderPriority", lua_GfxModel_setRenderPriority},
     {"getRenderCameraNo", lua_GfxModel_getRenderCameraNo},
     {"createSetTexture", lua_GfxModel_createSetTexture},
-    // createLaser
+    {"createLaser", lua_GfxModel_createLaser},
     {"createTextureStageDefault", lua_GfxModel_createTextureStageDefault},
     {"createAlphaBlend", lua_GfxModel_createAlphaBlend},
     {"createAddBlend", lua_GfxModel_createAddBlend},
@@ -176,7 +180,7 @@ const luaL_Reg kGfxModelMethods[] = {
     {"createMultiTextureDefault", lua_GfxModel_createMultiTextureDefault},
     {"disableMultiTexture", lua_GfxModel_disableMultiTexture},
     {"createWorldMatrix", lua_GfxModel_createWorldMatrix},
-    // createWindow
+    {"createWindow", lua_GfxModel_createWindow},
     {"createAmbientColor", lua_GfxModel_createAmbientColor},
     {"createLighting", lua_GfxModel_createLighting},
     {"createLineDraw", lua_GfxModel_createLineDraw},

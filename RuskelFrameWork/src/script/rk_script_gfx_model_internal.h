@@ -100,6 +100,13 @@ int lua_GfxModel_createStrechBlt(lua_State* L);
 // The world matrix.
 int lua_GfxModel_createWorldMatrix(lua_State* L);
 
+// Billboards, lasers and windows.
+int lua_GfxModel_createBillBoard(lua_State* L);
+int lua_GfxModel_createLaser(lua_State* L);
+int lua_GfxModel_createWindow(lua_State* L);
+// Billboard chips are objects of their own, linked to the chip.
+extern const LuaClass kBillboardChipClass;
+
 // Colour, lighting, line, ribbon, draw-flash and wipe commands.
 int lua_GfxModel_createAmbientColor(lua_State* L);
 int lua_GfxModel_createLighting(lua_State* L);
@@ -114,6 +121,9 @@ int lua_GfxModel_createPolyLineDraw(lua_State* L);
 extern const luaL_Reg kGfxModelMethods[];
 extern const luaL_Reg kStrechBltMethods[];
 extern const luaL_Reg kWorldMatrixMethods[];
+extern const luaL_Reg kBillboardMethods[];
+extern const luaL_Reg kBillboardChipMethods[];
+extern const luaL_Reg kLaserMethods[];
 extern const luaL_Reg kLightingMethods[];
 extern const luaL_Reg kLineDrawMethods[];
 extern const luaL_Reg kCapsuleLaserMethods[];

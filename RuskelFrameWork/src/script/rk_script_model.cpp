@@ -14,10 +14,12 @@
 #include "platform/driver/directx_driver/rk_directx12_model.h"
 #include "rk_script_model_internal.h"
 #include "script/rk_script_math.h"
+#include "script/rk_script_rigidbody.h"
 
 namespace rk::script::gph {
 
-const LuaClass kModelClass{"rk::gfx::Model"};
+// Rigid bodies take the object as the model they place ("setModel").
+const LuaClass kModelClass{"rk::gfx::Model", castGModel<gfx::Model>};
 
 namespace {
 

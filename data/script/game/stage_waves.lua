@@ -41,10 +41,16 @@ end
 
 -- One enemy with a sphere body and the drone model; nil without the
 -- enemy library.
+function StageWaves:canSpawn()
+  return Guard.has("createEnemyRigidBodySphere") and self.manager ~= nil
+      and type(self.manager.createEnemy) == "function"
+end
+
 function StageWaves:spawn(x, z, hp, index)
-  local enemy = Guard.method(self.manager, "createEnemy", index)
-  local body = Guard.call("createEnemyRigidBodySphere")
-  if not enemy or not body then return nil end
+  -- Nothing is taken from the game's pools unless a whole enemy can be made.
+  if not self:canSpawn() then return nil end
+  local enemy = self.manager:createEnemy(index)
+  local body = createEnemyRigidBodySphere()
   local model = createModel()
   model:load("model/drone/drone.mdl")
   model:setRenderCameraBit(cameraBit(CAMERA.ACTOR))

@@ -11,8 +11,11 @@
 #include "gfx/rk_texture.h"
 #include "math/rk_vector.h"
 #include "policy/rk_shared_object.h"
+#include "script/rk_lua_object.h"
 
 namespace rk::gfx::gfx_model_command {
+
+class BillBoard;
 
 // One quad of a billboard: corner offsets in camera space and UVs, in the
 // order top-left, top-right, bottom-left, bottom-right.
@@ -21,6 +24,10 @@ struct BillboardChip {
   math::Vector4 uvs[4] = {};
   math::Vector4 position{};
   bool visible = false;
+  BillBoard* billboard = nullptr;  // the billboard that made it
+  // Script objects of the chip: the billboard deletes its chips, and those
+  // objects then read null instead of a deleted chip.
+  script::LuaObjectLinks links;
 
   void setWidthHeight(float w, float h);
   void setUV(float u0, float v0, float u1, float v1);
@@ -39,6 +46,8 @@ class BillBoard : public GfxModelCommand {
   RkTexture* texture() const { return texture_.get(); }
   void setZBuffer(bool on) { z_test_ = on; }
   void setZBufferWrite(bool on) { z_write_ = on; }
+  bool zBuffer() const { return z_test_; }
+  bool zBufferWrite() const { return z_write_; }
   // The billboard owns its chips.
   BillboardChip* createBillboardChip();
   // Removes and deletes the chip when it is one of this billboard's.

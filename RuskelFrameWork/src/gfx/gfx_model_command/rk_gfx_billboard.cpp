@@ -4,6 +4,7 @@
 
 #include "gfx/rk_camera.h"
 #include "gfx/rk_gfx_list_device_context.h"
+#include "gfx/rk_model_holder.h"
 #include "kernel/rk_device_context.h"
 #include "rk_gfx_command_internal.h"
 
@@ -28,11 +29,14 @@ void addQuad(GfxDeviceContext& context, const Vector4 (&uv)[2], const Vector4& a
 
 }  // namespace
 
+// Centred on the position: the near corners at minus the half size, the far
+// ones at the size minus the half size.
 void BillboardChip::setWidthHeight(float w, float h) {
-  corners[0] = {-w / 2, h / 2, 0, 0};
-  corners[1] = {w / 2, h / 2, 0, 0};
-  corners[2] = {-w / 2, -h / 2, 0, 0};
-  corners[3] = {w / 2, -h / 2, 0, 0};
+  const float hw = w * 0.5f, hh = h * 0.5f;
+  corners[0] = {-hw, hh, 0, 0};
+  corners[1] = {w - hw, hh, 0, 0};
+  corners[2] = {-hw, hh - h, 0, 0};
+  corners[3] = {w - hw, hh - h, 0, 0};
 }
 
 void BillboardChip::setUV(float u0, float v0, float u1, float v1) {
@@ -43,17 +47,22 @@ void BillboardChip::setUV(float u0, float v0, float u1, float v1) {
 }
 
 BillBoard::~BillBoard() {
-  for (BillboardChip* chip : chips_) delete chip;
+  for (BillboardChip* chip : chips_) {
+    forgetGfxPartEverywhere(chip);
+    delete chip;
+  }
 }
 
 BillboardChip* BillBoard::createBillboardChip() {
   chips_.push_back(new BillboardChip);
+  chips_.back()->billboard = this;
   return chips_.back();
 }
 
 bool BillBoard::releaseChip(BillboardChip* chip) {
   auto it = std::find(chips_.begin(), chips_.end(), chip);
   if (it == chips_.end()) return false;
+  forgetGfxPartEverywhere(*it);
   delete *it;
   chips_.erase(it);
   return true;

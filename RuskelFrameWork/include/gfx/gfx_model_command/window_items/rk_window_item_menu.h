@@ -55,6 +55,10 @@ class WindowItemMenu : public WindowItemAdapter {
   void execute(WindowContext& context) override;
 
  private:
+  std::uint32_t quietStretchEnd(std::uint32_t c, std::uint32_t index, bool up);
+  // Rows of `fh` that the window's height shows, a part row counting whole.
+  long visibleRows(float fh);
+
   MenuState state_;
 };
 

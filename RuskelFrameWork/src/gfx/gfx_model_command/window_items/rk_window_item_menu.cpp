@@ -84,14 +84,62 @@ bool WindowItemMenu::animateCursor(float dt) {
   return !m.animating;
 }
 
+// The direction is the sign of index - cursor as a signed difference, so -1
+// from 0 is one step down. Every line of the way is one completed move, but a
+// stretch of lines whose moves leave the window's origin where it is, is
+// crossed at once: only the cursor changes there, so the result is the same
+// and a far index costs no more than the menu's own lines.
 void WindowItemMenu::setCursor(std::uint32_t index) {
   auto step = [this](std::uint32_t c) {
     moveCursor(c, 1.0f);
     state_.elapsed = state_.duration;
     animateCursor(0.0f);
   };
-  for (std::uint32_t c = state_.cursor; c != index; c = c < index ? c + 1 : c - 1) step(c);
+  const bool up = static_cast<std::int32_t>(index - state_.cursor) > 0;
+  for (std::uint32_t c = state_.cursor; c != index; c = up ? c + 1 : c - 1) {
+    step(c);
+    c = quietStretchEnd(c, index, up);
+    state_.cursor = c;
+  }
   step(index);
+}
+
+// The lines after `c` towards `index` (not `index` itself) whose moves keep
+// the origin: the last of them, or `c` when the next move may scroll. Mirrors
+// calcScrollTarget for the two far ends of a path, where nothing is left to
+// scroll.
+std::uint32_t WindowItemMenu::quietStretchEnd(std::uint32_t c, std::uint32_t index, bool up) {
+  const std::uint32_t last = up ? index - 1 : index + 1;  // the last line before index
+  if (c == last || !owner()) return c;
+  const float fh = rowHeight();
+  const float orgY = owner()->impl().org_.y;
+  const long n = static_cast<long>(state_.columns.size());
+  if (fh > 0.0f && visibleRows(fh) >= n && orgY != 0.0f) return c;
+  if (up) {
+    // Going up the unsigned range without wrapping past its top: every move
+    // to a line at or past the last column aims at the bottom of the list.
+    const std::uint32_t end = index > c ? last : 0xFFFFFFFFu;
+    if (end == c) return c;
+    if (!(fh > 0.0f) || visibleRows(fh) >= n) return end;
+    if (static_cast<long>(c) + 2 < n) return c;
+    return orgY == static_cast<float>(n - visibleRows(fh)) * fh ? end : c;
+  }
+  // Going down, without reaching line 0: a move scrolls only onto a line at
+  // or above the top visible one.
+  if (c <= 1) return c;
+  std::uint32_t end = index < c ? last : 1u;
+  if (!(fh > 0.0f) || visibleRows(fh) >= n) return end < c ? end : c;
+  const long top = static_cast<long>(orgY / fh);
+  const long floor = std::max(top + 1, 1L);
+  if (static_cast<long>(c) - 1 < floor) return c;
+  if (static_cast<long>(end) < floor) end = static_cast<std::uint32_t>(floor);
+  return end < c ? end : c;
+}
+
+long WindowItemMenu::visibleRows(float fh) {
+  const float exact = owner()->impl().size_.y / fh;
+  const float whole = std::floor(exact);
+  return static_cast<long>(exact - whole > FLT_EPSILON ? whole + 1 : whole);
 }
 
 void WindowItemMenu::layout(font::FontRect* out) {
@@ -113,9 +161,7 @@ math::Vector4 WindowItemMenu::calcScrollTarget() {
   const math::Vector4 org = owner()->impl().org_;
   const float fh = rowHeight();
   if (!(fh > 0.0f)) return org;
-  const float exact = owner()->impl().size_.y / fh;
-  const float whole = std::floor(exact);
-  const long rows = static_cast<long>(exact - whole > FLT_EPSILON ? whole + 1 : whole);
+  const long rows = visibleRows(fh);
   const long n = static_cast<long>(state_.columns.size());
   const long top = static_cast<long>(org.y / fh);
   const long cursor = static_cast<long>(state_.cursor), previous = static_cast<long>(state_.previous);
