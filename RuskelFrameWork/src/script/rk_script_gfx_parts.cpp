@@ -4,8 +4,8 @@
 
 namespace rk::script::gph {
 
-const LuaClass kBillboardChipClass{"rk::gfx::gfx_model_command::BillboardChip"};
-const LuaClass kCapsuleLaserClass{"rk::gfx::gfx_model_command::CapsuleLaser"};
+// The tags are defined beside the script objects they mark (billboard and
+// ribbon command files); only the readers live here.
 
 rk::gfx::gfx_model_command::BillboardChip* toBillboardChip(lua_State* L, int index) {
   return toLuaObject<rk::gfx::gfx_model_command::BillboardChip>(L, index, kBillboardChipClass);
