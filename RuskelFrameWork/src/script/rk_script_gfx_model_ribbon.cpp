@@ -5,18 +5,15 @@
 #include "gfx/gfx_model_command/rk_gfx_billboard.h"
 #include "gfx/gfx_model_command/rk_gfx_wipe.h"
 #include "rk_script_gfx_model_internal.h"
-#include "script/rk_script_gfx_parts.h"
 
 namespace rk::script::gph {
-
-// Game code reads capsule lasers that scripts made (rk_script_gfx_parts.h).
-RK_GFX_COMMAND_CLASS(kCapsuleLaserClass, "rk::gfx::gfx_model_command::CapsuleLaser");
 
 namespace {
 
 namespace cmd = gfx::gfx_model_command;
 using math::Vector4;
 
+RK_GFX_COMMAND_CLASS(kCapsuleLaserClass, "rk::gfx::gfx_model_command::CapsuleLaser");
 RK_GFX_COMMAND_CLASS(kPolyLineDrawClass, "rk::gfx::gfx_model_command::PolyLineDraw");
 RK_GFX_COMMAND_CLASS(kDrawFlashClass, "rk::gfx::gfx_model_command::DrawFlash");
 RK_GFX_COMMAND_CLASS(kGfxWipeClass, "rk::gfx::gfx_model_command::GfxWipe");
