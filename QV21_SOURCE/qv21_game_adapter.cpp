@@ -1,8 +1,14 @@
 #include "qv21_game_adapter.h"
 
+#include <boost/make_shared.hpp>
+
 #include "common/game_config.h"
 #include "common/game_manager.h"
+#include "common/global_wipe.h"
 #include "ctrl/rk_controller.h"
+#include "font/game_font_adapter.h"
+#include "font/initial_font_adapter.h"
+#include "font/rk_font.h"
 #include "kernel/rk_device_context.h"
 #include "qv21_game_libraries.h"
 #include "res/rk_res_save_loader.h"
@@ -25,6 +31,37 @@ std::unique_ptr<rk::res::RomPack> loadPack(const char* name, bool scripts) {
   rk::script::waitUntilLoaded(pack->pack().get());
   pack->setup(scripts);
   return pack;
+}
+
+// The device context's adapter slots the game fills, and its fonts: the print
+// font is the one the display list draws with, the system font the first.
+constexpr int kOrgFontSlot = 0, kSysOrgFontSlot = 2;
+constexpr int kPrintFont = 2, kSystemFont = 0;
+
+// The initial font, and the two game fonts in the adapter slots and in the
+// framework's print and system fonts (the adapters those held are let go).
+void installFonts() {
+  font::createInitialFont();
+  font::initialFont()->initUpdate("initial font");
+  rk::DeviceContext* context = rk::DeviceContext::getInstance();
+  auto org = boost::make_shared<font::GameFontAdapter>();
+  context->setFontAdapter(kOrgFontSlot, org);
+  org->initUpdate("org font");
+  auto sysOrg = boost::make_shared<font::GameFontAdapter>();
+  context->setFontAdapter(kSysOrgFontSlot, sysOrg);
+  sysOrg->initUpdate("sys org font");
+  if (context->font(kPrintFont)) context->font(kPrintFont)->swapFontAdapter(org);
+  if (context->font(kSystemFont)) context->font(kSystemFont)->swapFontAdapter(sysOrg);
+}
+
+// Their textures must go before the texture manager does.
+void releaseFonts() {
+  font::initialFont().reset();
+  rk::DeviceContext* context = rk::DeviceContext::getInstance();
+  context->setFontAdapter(kOrgFontSlot, {});
+  context->setFontAdapter(kSysOrgFontSlot, {});
+  if (context->font(kPrintFont)) context->font(kPrintFont)->swapFontAdapter({});
+  if (context->font(kSystemFont)) context->font(kSystemFont)->swapFontAdapter({});
 }
 
 }  // namespace
@@ -59,12 +96,13 @@ void QV21GameAdapter::boot() {
     packs_->script = loadPack("script.pkp", true);
     packs_->textures = loadPack("textures.pkp", false);
     rk::controller::ControllerManager::getInstance()->setPlayerNum(1);
-    // The three game fonts: with the fonts.
+    installFonts();
     if (rk::script::ScriptCache* cache = rk::script::ScriptCache::getInstance())
       for (const std::string& module : qv21::preloadedModules()) cache->add(module.c_str());
     saveLoader->loadAll();
     saveLoader->reflectAll();
   } catch (...) {
+    releaseFonts();
     releasePacks();
     if (GameManager::getInstance()) GameManager::destroyInstance();
     throw;
@@ -76,12 +114,16 @@ void QV21GameAdapter::shutdown() {
   try {
     saveLoader->saveAll();
   } catch (...) {
-    releasePacks();  // as after a failed boot: never after the resource manager
+    // As after a failed boot: nothing of the game outlives the framework's managers.
+    releaseFonts();
+    releasePacks();
     throw;
   }
   status::ScoreUnit::destroyInstance();
-  // The game fonts: with the fonts.
+  releaseFonts();
   GameManager::destroyInstance();
+  // A wipe the scripts left behind goes before the model manager it draws in.
+  if (GlobalWipe::findInstance()) GlobalWipe::destroyInstance();
   releasePacks();
 }
 

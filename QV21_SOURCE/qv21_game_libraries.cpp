@@ -3,7 +3,7 @@
 #include "actor_body/actor_body.h"
 #include "common/game_common_command.h"
 #include "script/rk_script.h"
-#include "status/status_unit.h"
+#include "status/status_command.h"
 
 namespace qv21 {
 
@@ -20,9 +20,7 @@ const std::vector<Library>& libraries() {
       {"player_command", {}},
       {"actor_body_command", {{lua_createActorBody, "createActorBody"}}},
       {"enemy_command", {}},
-      {"status_unit_command",
-       {{status::lua_createGameStatusUnit, "createGameStatusUnit"},
-        {status::lua_createGameStatusShiledGauge, "createGameStatusShiledGauge"}}},
+      {"status_unit_command", status::statusUnitCommandLib()},
       {"collision_gorup_lib", {}},
       {"game_commmon_command_lib", common::gameCommonCommandLib()},
       {"flush_group_command", {}},

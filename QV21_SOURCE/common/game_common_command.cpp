@@ -2,8 +2,12 @@
 
 #include "common/game_config_script.h"
 #include "common/game_manager.h"
+#include "font/initial_font_adapter.h"
+#include "common/global_wipe.h"
+#include "common/map_camera.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
+#include "status/status_command.h"
 
 namespace common {
 
@@ -30,6 +34,7 @@ int lua_calcHpFromDamageReloadTime(lua_State* L) {
 
 const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
   static const std::vector<rk::script::LuaFunctionPair> entries = {
+      {lua_createLinkMapCameraObject, "createLinkMapCameraObject"},
       {lua_createGameConfig, "createGameConfig"},
       {lua_getGameManager, "getGameManager"},
       {lua_cameraNumber<0>, "getCameraNoBackground"},
@@ -57,7 +62,12 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {lua_calcHpFromDamageReloadTime, "calcHpFromDamageReloadTime"},
       {status::lua_getScoreRanking, "getScoreRanking"},
       {status::lua_getNowRank, "getNowRank"},
+      {font::lua_createInitialFont, "createInitialFont"},
       {status::lua_insertRankIn, "insertRankIn"},
+      {lua_createGlobalWipe, "createGlobalWipe"},
+      {lua_destroyGlobalWipe, "destroyGlobalWipe"},
+      {lua_getGlobalWipe, "getGlobalWipe"},
+      {status::lua_createStatusGauge, "createStatusGauge"},
   };
   return entries;
 }

@@ -122,4 +122,31 @@ int measureText(rk::font::FontRect* rect, float cellWidth, float cellHeight, int
   return bottom;
 }
 
+std::vector<PlacedGlyph> layoutText(const GlyphMap& glyphs, float cellWidth, float cellHeight, float startX,
+                                    float startY, const char* text) {
+  std::vector<PlacedGlyph> placed;
+  if (!text) return placed;
+  float penX = startX, penY = startY;
+  bool half = false;
+  for (std::size_t i = 0; text[i] != '\0';) {
+    const std::size_t length = characterLength(text, i);
+    const float width = length == 2 ? 2 * cellWidth : cellWidth;
+    const auto found = glyphs.find(characterCode(text, i, length));
+    i += length;
+    if (found != glyphs.end()) {
+      placed.push_back({&found->second, penX, penY, width, half});
+      half = false;
+      penX += width;
+    } else if (length == 1 && text[i - 1] == '\n') {
+      penX = startX;
+      penY += cellHeight;
+    } else if (length == 1 && text[i - 1] == '\b') {
+      half = true;
+    } else {
+      penX += width;
+    }
+  }
+  return placed;
+}
+
 }  // namespace font

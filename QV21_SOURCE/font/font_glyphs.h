@@ -47,4 +47,20 @@ GlyphMap buildInitialFontGlyphs();
 // Returns the bottom; a null text leaves the rectangle alone and gives 0.
 int measureText(rk::font::FontRect* rect, float cellWidth, float cellHeight, int x, int y, const char* text);
 
+// A character a print draws: the top-left corner of its cell in pen space
+// (y grows downward, each line one cell height below the last), its width
+// (one cell, two for a two-byte character), and whether a byte 8 before it
+// asked for half brightness.
+struct PlacedGlyph {
+  const Glyph* glyph;
+  float x, y, width;
+  bool half;
+};
+
+// Lays out a print from the pen (startX, startY): a character without a glyph
+// is not drawn but advances by its width; a line feed returns to startX one
+// line lower; the byte 8 marks the next drawn glyph and takes no room.
+std::vector<PlacedGlyph> layoutText(const GlyphMap& glyphs, float cellWidth, float cellHeight, float startX,
+                                    float startY, const char* text);
+
 }  // namespace font

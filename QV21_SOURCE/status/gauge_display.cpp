@@ -1,5 +1,13 @@
 #include "status/gauge_display.h"
 
+#include "gfx/rk_index_buffer.h"
+#include "gfx/rk_texture.h"
+#include "gfx/rk_vertex_buffer.h"
+#include "kernel/rk_error_log.h"
+#include "script/rk_lua_arg.h"
+#include "status/hud_draw.h"
+#include "status/status_unit.h"
+
 #include <algorithm>
 
 namespace status {
@@ -66,5 +74,147 @@ void XFieldValue::run(float dt) {
 void XFieldValue::charge(float gain) { target_now_ = std::min(target_now_ + gain, gauge.max_); }
 
 void ShieldValue::setNow(float value) { now_ = clampTo(value, max_); }
+
+const rk::script::LuaClass kGaugeDisplayClass{"status::GaugeDisplay"};
+const rk::script::LuaClass kXFieldGaugeClass{"status::XFieldGauge"};
+
+namespace {
+
+constexpr const char* kSource = "QV21_SOURCE/status/gauge_display";
+
+GaugeValue* gaugeArg(lua_State* L, const char* method) {
+  auto* gauge = rk::script::toLuaObject<GaugeDisplay>(L, 1, kGaugeDisplayClass);
+  if (!gauge) rk::script::reportNullObject(method);
+  return gauge ? &gauge->value() : nullptr;
+}
+
+XFieldValue* fieldArg(lua_State* L, const char* method) {
+  auto* gauge = rk::script::toLuaObject<XFieldGauge>(L, 1, kXFieldGaugeClass);
+  if (!gauge) rk::script::reportNullObject(method);
+  return gauge ? &gauge->field() : nullptr;
+}
+
+int pushNumber(lua_State* L, float value) {
+  lua_settop(L, 0);
+  lua_pushnumber(L, value);
+  return 1;
+}
+
+int done(lua_State* L) {
+  lua_settop(L, 0);
+  return 0;
+}
+
+// Alpha, red, green, blue: each truncated, its low 8 bits over 255.
+void readColor(lua_State* L, GaugeValue& gauge) {
+  auto byte = [&](int index) { return static_cast<std::uint32_t>(rk::script::toInt64Arg(L, index)); };
+  gauge.setColor(byte(2), byte(3), byte(4), byte(5));
+}
+
+int lua_setNow(lua_State* L) {
+  if (GaugeValue* g = gaugeArg(L, "status::GaugeDisplay::lua_setNow")) g->setNow(rk::script::toFloatArg(L, 2));
+  return done(L);
+}
+int lua_getNow(lua_State* L) {
+  GaugeValue* g = gaugeArg(L, "status::GaugeDisplay::lua_getNow");
+  return pushNumber(L, g ? g->now_ : 0.0f);
+}
+int lua_getMax(lua_State* L) {
+  GaugeValue* g = gaugeArg(L, "status::GaugeDisplay::lua_getMax");
+  return pushNumber(L, g ? g->max_ : 0.0f);
+}
+int lua_setMax(lua_State* L) {
+  if (GaugeValue* g = gaugeArg(L, "status::GaugeDisplay::lua_setMax")) g->max_ = rk::script::toFloatArg(L, 2);
+  return done(L);
+}
+int lua_setColor(lua_State* L) {
+  if (GaugeValue* g = gaugeArg(L, "status::GaugeDisplay::lua_setColor")) readColor(L, *g);
+  return done(L);
+}
+
+int lua_setNowFieldGauge(lua_State* L) {
+  if (XFieldValue* f = fieldArg(L, "status::XFieldGauge::lua_setNowFieldGauge"))
+    f->setNowFieldGauge(rk::script::toFloatArg(L, 2));
+  return done(L);
+}
+int lua_getNowFieldGauge(lua_State* L) {
+  XFieldValue* f = fieldArg(L, "status::XFieldGauge::lua_getNowFieldGauge");
+  return pushNumber(L, f ? f->gauge.now_ : 0.0f);
+}
+int lua_setMaxFieldGauge(lua_State* L) {
+  if (XFieldValue* f = fieldArg(L, "status::XFieldGauge::lua_setMaxFieldGauge"))
+    f->gauge.max_ = rk::script::toFloatArg(L, 2);
+  return done(L);
+}
+int lua_getMaxFieldGauge(lua_State* L) {
+  XFieldValue* f = fieldArg(L, "status::XFieldGauge::lua_getMaxFieldGauge");
+  return pushNumber(L, f ? f->gauge.max_ : 0.0f);
+}
+int lua_run(lua_State* L) {
+  if (XFieldValue* f = fieldArg(L, "status::XFieldGauge::lua_run")) f->run(rk::script::toFloatArg(L, 2));
+  return done(L);
+}
+int lua_setFieldColor(lua_State* L) {
+  if (XFieldValue* f = fieldArg(L, "status::XFieldGauge::lua_setColor")) readColor(L, f->gauge);
+  return done(L);
+}
+
+const luaL_Reg kGaugeMethods[] = {
+    {"setNow", lua_setNow}, {"getNow", lua_getNow},     {"getMax", lua_getMax},
+    {"setMax", lua_setMax}, {"setColor", lua_setColor}, {nullptr, nullptr},
+};
+
+const luaL_Reg kFieldMethods[] = {
+    {"setNowFieldGauge", lua_setNowFieldGauge},
+    {"getNowFieldGauge", lua_getNowFieldGauge},
+    {"setMaxFieldGauge", lua_setMaxFieldGauge},
+    {"getMaxFieldGauge", lua_getMaxFieldGauge},
+    {"run", lua_run},
+    {"setColor", lua_setFieldColor},
+    {nullptr, nullptr},
+};
+
+}  // namespace
+
+GaugeDisplay::GaugeDisplay(rk::gfx::GfxModel* owner, std::uint32_t type) : GfxModelList(owner) {
+  own_.gauge_type_ = type;
+}
+
+GaugeDisplay::~GaugeDisplay() {
+  releaseHeld(texture_, kSource, 35);
+  releaseHeld(vertex_buffer_, kSource, 36);
+  releaseHeld(index_buffer_, kSource, 37);
+  StatusUnit::forgetPiece(this);
+  detach();
+}
+
+void GaugeDisplay::notify(rk::gfx::GfxDeviceContext&) {
+  if (!texture_) {
+    // Tried again at every draw, reported at the first.
+    texture_ = loadAtlas(kGaugeTexture);
+    if (!texture_ && !atlas_reported_) rk::debug::writeErrorLog(kSource, 60, "status::GaugeDisplay::notify");
+    atlas_reported_ = atlas_reported_ || !texture_;
+  }
+  makeQuadIndices(index_buffer_, 3);
+  uploadQuads(vertex_buffer_, buildGaugeQuads(*value_));
+}
+
+void GaugeDisplay::execute(rk::gfx::GfxDeviceContext&, std::int32_t) {
+  drawQuads(texture_, vertex_buffer_, index_buffer_);
+}
+
+void GaugeDisplay::registerMethods(lua_State* L) { rk::script::setMethods(L, kGaugeMethods); }
+
+void GaugeDisplay::setMetatable(lua_State* L) {
+  rk::script::setObjectMetatable(L, rk::script::lua_gcDeleteObject<GaugeDisplay, kGaugeDisplayClass>);
+}
+
+XFieldGauge::XFieldGauge(rk::gfx::GfxModel* owner) : GaugeDisplay(owner, 1) { value_ = &field_.gauge; }
+
+void XFieldGauge::registerMethods(lua_State* L) { rk::script::setMethods(L, kFieldMethods); }
+
+void XFieldGauge::setMetatable(lua_State* L) {
+  rk::script::setObjectMetatable(L, rk::script::lua_gcDeleteObject<XFieldGauge, kXFieldGaugeClass>);
+}
 
 }  // namespace status

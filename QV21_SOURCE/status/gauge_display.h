@@ -6,8 +6,19 @@
 #include <cstdint>
 #include <vector>
 
+#include <lua.hpp>
+
+#include "gfx/gfx_model_command/rk_gfx_window.h"
 #include "gfx/rk_color.h"
+#include "gfx/rk_gfx_model.h"
+#include "script/rk_lua_object.h"
 #include "status/hud_vertex.h"
+
+namespace rk::gfx {
+class IndexBuffer;
+class RkTexture;
+class VertexBuffer;
+}  // namespace rk::gfx
 
 namespace status {
 
@@ -53,5 +64,64 @@ struct ShieldValue {
   void setNow(float value);
   float calcLerp() const { return now_ / max_; }
 };
+
+// A drawing command of a gfx model that draws a bar gauge from the gauge
+// atlas. Owned by its script object (or by the combo gauge that made it).
+class GaugeDisplay : public rk::gfx::GfxModelList,
+                     public rk::script::ILuaMethod,
+                     public rk::gfx::gfx_model_command::ISyncWindowItem {
+ public:
+  // Appended to `owner` when given.
+  GaugeDisplay(rk::gfx::GfxModel* owner, std::uint32_t type);
+  // Releases the atlas and the buffers and leaves the owner's list.
+  ~GaugeDisplay() override;
+
+  // Loads the atlas when there is none yet and rebuilds the three quads.
+  void notify(rk::gfx::GfxDeviceContext& context) override;
+  // Draws them; nothing while the atlas has no GPU texture.
+  void execute(rk::gfx::GfxDeviceContext& context, std::int32_t arg) override;
+  // Nothing to copy.
+  void sync() override {}
+
+  // "setNow", "getNow", "getMax", "setMax", "setColor"; the collector deletes the gauge.
+  void registerMethods(lua_State* L) override;
+  void setMetatable(lua_State* L) override;
+
+  // The values drawn: the gauge's own, or those of the object that made it.
+  GaugeValue& value() { return *value_; }
+
+  rk::gfx::RkTexture* texture_ = nullptr;
+  rk::gfx::VertexBuffer* vertex_buffer_ = nullptr;
+  rk::gfx::IndexBuffer* index_buffer_ = nullptr;
+  bool atlas_reported_ = false;  // a missing atlas is reported once
+
+ protected:
+  GaugeValue own_;
+  GaugeValue* value_ = &own_;
+};
+
+// A gauge display of type 1 whose shown value climbs toward its target.
+class XFieldGauge : public GaugeDisplay {
+ public:
+  explicit XFieldGauge(rk::gfx::GfxModel* owner);
+  XFieldValue& field() { return field_; }
+
+  // "setNowFieldGauge", "getNowFieldGauge", "setMaxFieldGauge",
+  // "getMaxFieldGauge", "run", "setColor"; the collector deletes the gauge.
+  void registerMethods(lua_State* L) override;
+  void setMetatable(lua_State* L) override;
+
+ private:
+  XFieldValue field_;
+};
+
+// The combo gauge's bar of remaining chain time: draws the chain's values.
+class ChainTimeGauge : public GaugeDisplay {
+ public:
+  ChainTimeGauge(rk::gfx::GfxModel* owner, GaugeValue& shown) : GaugeDisplay(owner, 3) { value_ = &shown; }
+};
+
+extern const rk::script::LuaClass kGaugeDisplayClass;
+extern const rk::script::LuaClass kXFieldGaugeClass;
 
 }  // namespace status

@@ -1,13 +1,28 @@
--- The first script the game runs. It loads the common sound effects, starts
--- the stage music (which loops by the points in its file) and keeps the game
--- running until its window is closed. Nothing is drawn yet.
+-- The first script the game runs: it brings in the game's scenes, puts the
+-- saved controls on the player's pad, loads the common sound effects and
+-- runs the scene flow from the title screen until the player exits.
+local MODULES = {
+  "guard", "autoplay", "frame", "input", "screen", "transition", "menu", "settings",
+  "scene_title", "scene_keys", "scene_options", "scene_ranking",
+  "stage_view", "stage_collision", "stage_player", "stage_waves", "scene_stage", "scene_results", "flow",
+}
+for _, name in ipairs(MODULES) do
+  includeModule("script/game/" .. name)
+end
+
 function main()
+  -- Every frame steps the game by exactly 1/60 s, so a slow frame slows the
+  -- game instead of making it jump.
+  setFixFrame(true)
+  Input.init()
+  Settings.applyControls()
   -- Held for the whole run: collecting the handle would release the group.
   COMMON_SE = loadSEGroup(SE_GROUP)
   while isSoundEffectLoding() do
-    coroutine.yield()
+    Frame.next()
   end
-  playMusic(BGM_STAGE01)
+  SceneFlow.run("title")
+  exitGame()
   while true do
     coroutine.yield()
   end

@@ -82,6 +82,49 @@ TEST(FontMeasure, ExtentsFollowCellsLinesAndDoubleByteCharacters) {
   EXPECT_EQ(untouched.right, 3);
 }
 
+// Where a print puts each drawn character: cells of one or two widths, lines
+// one cell height apart starting again at the first pen x, the byte 8 marking
+// the next drawn glyph only, characters without a glyph advancing by their width.
+TEST(FontLayout, PrintsPlaceGlyphsCellByCell) {
+  const font::GlyphMap glyphs = font::buildGameFontGlyphs();
+  struct Placed {
+    const char* character;
+    float x, y, width;
+    bool half;
+  };
+  struct Case {
+    const char* text;
+    float cellWidth, cellHeight, startX, startY;
+    std::vector<Placed> expected;
+  } cases[] = {
+      {"AB", 32, 64, 0, 0, {{"A", 0, 0, 32, false}, {"B", 32, 0, 32, false}}},
+      {"Aあ", 32, 64, 32, 64, {{"A", 32, 64, 32, false}, {"あ", 64, 64, 64, false}}},
+      {"A B", 32, 64, 0, 0, {{"A", 0, 0, 32, false}, {"B", 64, 0, 32, false}}},      // a space: one cell
+      {"AｙB", 32, 64, 0, 0, {{"A", 0, 0, 32, false}, {"B", 96, 0, 32, false}}},     // no glyph: two cells
+      {"A\nB\nC", 20, 40, 10, -5, {{"A", 10, -5, 20, false}, {"B", 10, 35, 20, false}, {"C", 10, 75, 20, false}}},
+      {"\bA\bあB", 32, 64, 0, 0, {{"A", 0, 0, 32, true}, {"あ", 32, 0, 64, true}, {"B", 96, 0, 32, false}}},
+      {"\b \b\bA", 32, 64, 0, 0, {{"A", 32, 0, 32, true}}},  // the mark waits for a drawn glyph
+      {"ア\x82", 32, 64, 0, 0, {{"ア", 0, 0, 64, false}}},      // a lead byte at the end stands alone
+      {"", 32, 64, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::vector<font::PlacedGlyph> placed =
+        font::layoutText(glyphs, c.cellWidth, c.cellHeight, c.startX, c.startY, c.text);
+    ASSERT_EQ(placed.size(), c.expected.size());
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+      const Placed& e = c.expected[i];
+      SCOPED_TRACE(e.character);
+      EXPECT_EQ(placed[i].glyph, &glyphs.at(codeOf(e.character)));
+      EXPECT_FLOAT_EQ(placed[i].x, e.x);
+      EXPECT_FLOAT_EQ(placed[i].y, e.y);
+      EXPECT_FLOAT_EQ(placed[i].width, e.width);
+      EXPECT_EQ(placed[i].half, e.half);
+    }
+  }
+  EXPECT_TRUE(font::layoutText(glyphs, 32, 64, 0, 0, nullptr).empty());
+}
+
 // The textures the build draws, by the name the game asks for.
 struct Page {
   host::dds::Image image;

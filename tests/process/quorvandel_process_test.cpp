@@ -17,6 +17,7 @@
 
 #include "host/ui.h"
 #include "qv21_resource.h"
+#include "support/game_run.h"
 #include "support/game_scripts.h"
 #include "support/script_pack.h"
 #include "support/shader_pack.h"
@@ -76,11 +77,11 @@ class GameProcess : public ::testing::Test {
   fsys::path saveFolder() const { return fsys::path(dataHome()) / fsys::u8path(u8"装甲機兵クォルヴァンデル体験版"); }
   // The device's shader pack and the two packs the game's boot loads: the
   // scripts (the test's autoexec beside the game's preloaded modules from the
-  // data sources) and (empty) textures.
+  // data sources) and the textures the build made.
   void writeDataFolder(const std::string& autoexec) {
     ASSERT_TRUE(rktest::writeShaderPack(dir_.file("shaders.pkp")));
     ASSERT_TRUE(rktest::writePack(dir_.file("script.pkp"), rktest::gameScripts(autoexec)));
-    ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
+    ASSERT_TRUE(rktest::copyGameTextures(dir_.path()));
   }
 
   // Starts a copy of the game in the data folder (the test's own unless one is
@@ -242,6 +243,51 @@ TEST_F(GameProcess, WithoutASaveFolderTheGameRunsAndEndsQuietly) {
   EXPECT_EQ(rktest::readBytes(dir_.file("stderr.txt")), "") << "no box";
   if (!rootConfigBefore) EXPECT_FALSE(fsys::exists("/config.dat"));
   EXPECT_FALSE(fsys::exists(dir_.file("config.dat")));
+}
+
+// Prints through the display-list font and measures with the initial font for
+// ten frames, then writes the measure and the names of the game fonts in the
+// device context's adapter slots, and ends.
+constexpr char kPrintingAutoexec[] = R"(
+function main()
+  gfxSetLocate2D(1, 1)
+  gfxPrintf2D("SCORE 0123 あいう")
+  local initial = createInitialFont()
+  local width, height = initial:calcSize("ＡＢ")
+  for frame = 1, 10 do coroutine.yield() end
+  local file = io.open("fonts.txt", "w")
+  file:write(width .. " " .. height .. " " .. getSystemFontAdapter():getFontName() .. ", " ..
+             getUserFontAdapter():getFontName())
+  file:close()
+  exitGame()
+  coroutine.yield()
+end
+entryCoRoutine("main")
+)";
+
+// The boot installs the game's fonts from the texture pack; text is drawn
+// through them for some frames and the game ends without a complaint.
+TEST_F(GameProcess, TheGameFontsDrawFromTheTexturePack) {
+  writeDataFolder(kPrintingAutoexec);
+  start();
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  EXPECT_EQ(rktest::readBytes(dir_.file("fonts.txt")), "64 32 org font, sys org font");
+  EXPECT_FALSE(fsys::exists(saveFolder() / "error_log.txt"))
+      << rktest::readBytes((saveFolder() / "error_log.txt").string());
+}
+
+// Without the font pages each missing page is reported once; the fonts draw
+// nothing, and the game runs its frames and ends normally.
+TEST_F(GameProcess, MissingFontPagesAreReportedAndTheGameGoesOn) {
+  writeDataFolder(kPrintingAutoexec);
+  ASSERT_TRUE(rktest::writePack(dir_.file("textures.pkp"), {}));
+  start();
+  EXPECT_EQ(waitForExit(std::chrono::seconds(20)), 0);
+  EXPECT_EQ(rktest::readBytes(dir_.file("fonts.txt")), "64 32 org font, sys org font");
+  const std::string log = rktest::readBytes((saveFolder() / "error_log.txt").string());
+  EXPECT_EQ(rktest::countOf(log, "rk::gfx::RkTextureManager::loadTexture\r\n"), 27u) << log;
+  for (const char* page : {"font01", "kanji03_02", "initialfont"})
+    EXPECT_EQ(rktest::countOf(log, std::string("loadTexture\r\ntextures/") + page + ".dds\r\n"), 1u) << page;
 }
 
 TEST_F(GameProcess, MissingScriptPackEndsTheGameWithAnErrorInTheLog) {

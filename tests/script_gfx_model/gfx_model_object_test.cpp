@@ -159,6 +159,35 @@ TEST_F(GfxModelApi, GfxModelDeletedByTheSceneFirstReadsAsTheNullObject) {
   collect();
 }
 
+// The model manager's pass of camera 0 over one gfx model holding a line.
+TEST_F(GfxModelApi, TheSceneDrawsAVisibleGfxModelForItsCameras) {
+  const std::pair<const char*, std::size_t> cases[] = {
+      {"", 0},
+      {"g:setVisible(true)", 1},
+      {"g:setVisible(true) g:setRenderCameraBit(2)", 0},
+      {"g:setVisible(true) g:setRenderCameraBit(0x10001)", 1},
+      {"g:setVisible(true) g:setShadowPlaneOnly(true)", 1},
+      {"g:setVisible(true) g:cls()", 0},
+      {"g:setVisible(true) g:setVisible(false)", 0},
+  };
+  for (const auto& [code, drawCount] : cases) {
+    ASSERT_EQ(run(std::string("g = createGfxModel() d = g:createLineDraw() d:moveTo(0, 0, 0) d:lineTo(1, 1, 0) ") +
+                  code),
+              "")
+        << code;
+    trace()->clear();
+    context->beginCommandList(camera, false, false);
+    manager->drawForCamera(*camera);
+    context->closeNowCommandList();
+    context->closeDraw();
+    context->present(1);
+    EXPECT_EQ(draws().size(), drawCount) << code;
+    ASSERT_EQ(run("g = nil d = nil"), "");
+    collect();
+  }
+  EXPECT_TRUE(log.empty()) << log.text();
+}
+
 TEST_F(GfxModelApi, MethodsGivenAnotherKindOfObjectReportAndDoNothing) {
   const std::vector<LuaCase> cases = {
       {"light", "local g = createGfxModel() g.setVisible(createLight(0), true)", GPH("lua_GfxModel_setVisible")},

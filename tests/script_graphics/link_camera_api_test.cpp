@@ -98,5 +98,19 @@ TEST_F(GraphicsApi, CollectedSyncCamerasLeaveTheTaskManagerAndWrongKindsAreRepor
   }
 }
 
+// The deleting release run twice on one object (a script calling it, or a
+// resurrected userdata) deletes once; the emptied objects read as null.
+TEST_F(GraphicsApi, DeletingReleaseRunTwiceDeletesOnce) {
+  ASSERT_EQ(run(kSetup), "");
+  ASSERT_EQ(run("local gc = getmetatable(link).__gc gc(link) gc(link)\n"
+                "gc = getmetatable(sync).__gc gc(sync) gc(sync)\n"
+                "local v = createIndexBuffer() gc = getmetatable(v).__gc gc(v) gc(v)"),
+            "");
+  frames(2);
+  EXPECT_TRUE(log.empty()) << log.text();
+  ASSERT_EQ(run("sync:run()"), "");
+  EXPECT_EQ(log.entries("rk::script::gph::`anonymous-namespace'::lua_LinkCamera_run"), 1u) << log.text();
+}
+
 }  // namespace
 }  // namespace graphicstest

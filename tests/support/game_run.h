@@ -1,8 +1,8 @@
 // Runs the built game executable headless in a test's data folder: the folder
 // gets the shader pack, a script pack with the test's autoexec beside the
-// preloaded modules and an empty texture pack; the game runs there with its own
-// runtime and data folders, its standard error captured, until it ends or a
-// time limit kills it.
+// preloaded modules and the texture pack the build made; the game runs there
+// (or in another data folder, such as the built one) with its own runtime and
+// data folders, its standard error captured, until it ends or a time limit kills it.
 #pragma once
 #include <fcntl.h>
 #include <signal.h>
@@ -24,12 +24,21 @@ namespace rktest {
 
 inline std::string gameExecutable() { return std::string(RK_BINARY_DIR) + "/quorvandel"; }
 
+// The build's texture pack (the fonts' pages, the HUD textures), copied into
+// a data folder; false when it cannot be.
+inline bool copyGameTextures(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::copy_file(std::string(RK_BINARY_DIR) + "/data/textures.pkp", folder + "/textures.pkp",
+                             std::filesystem::copy_options::overwrite_existing, error);
+  return !error;
+}
+
 // Writes the three packs; false when one cannot be written.
 inline bool prepareGameFolder(const TempDir& dir, const std::string& autoexec) {
   std::filesystem::create_directories(dir.file("run"));
   std::filesystem::create_directories(dir.file("home"));
   return writeShaderPack(dir.file("shaders.pkp")) && writePack(dir.file("script.pkp"), gameScripts(autoexec)) &&
-         writePack(dir.file("textures.pkp"), {});
+         copyGameTextures(dir.path());
 }
 
 struct GameRun {
@@ -39,17 +48,27 @@ struct GameRun {
   std::string errors;  // the game's standard error
 };
 
-inline GameRun runGame(const TempDir& dir, std::chrono::seconds limit = std::chrono::seconds(60)) {
+// Where and how a run starts: the data folder (the test's own folder when
+// empty) and variables added to the game's environment.
+struct GameRunOptions {
+  std::string dataFolder;
+  std::vector<std::string> environment;
+};
+
+inline GameRun runGame(const TempDir& dir, const GameRunOptions& options,
+                       std::chrono::seconds limit = std::chrono::seconds(60)) {
   GameRun run;
   const std::string executable = gameExecutable();
+  const std::string stderrFile = dir.file("stderr.txt");
   const pid_t pid = fork();
   if (pid == 0) {
-    if (chdir(dir.path().c_str()) != 0) _exit(90);
-    const int err = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (chdir(options.dataFolder.empty() ? dir.path().c_str() : options.dataFolder.c_str()) != 0) _exit(90);
+    const int err = open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (err >= 0) dup2(err, 2);
     std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
                                     "XDG_RUNTIME_DIR=" + dir.file("run"), "XDG_DATA_HOME=" + dir.file("home"),
                                     "HOME=" + dir.path()};
+    env.insert(env.end(), options.environment.begin(), options.environment.end());
     std::vector<char*> envp;
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
@@ -69,8 +88,12 @@ inline GameRun runGame(const TempDir& dir, std::chrono::seconds limit = std::chr
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
-  run.errors = readBytes(dir.file("stderr.txt"));
+  run.errors = readBytes(stderrFile);
   return run;
+}
+
+inline GameRun runGame(const TempDir& dir, std::chrono::seconds limit = std::chrono::seconds(60)) {
+  return runGame(dir, GameRunOptions{}, limit);
 }
 
 // Where the game writes its error log inside the test's home folder.

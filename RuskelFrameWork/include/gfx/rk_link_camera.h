@@ -24,6 +24,10 @@ class LinkCameraObject {
   // from the source; nothing without a target.
   virtual void link(Camera* source);
 
+  // A camera is being deleted: a link object forgets every pointer to it.
+  virtual void cameraGone(Camera* camera) {
+    if (target_ == camera) target_ = nullptr;
+  }
   Camera* target() const { return target_; }
   void setTarget(Camera* target) { target_ = target; }
 

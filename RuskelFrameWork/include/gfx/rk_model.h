@@ -32,6 +32,7 @@ class EffectHandle;
 namespace rk::gfx {
 
 class Camera;
+class Material;
 class GfxModel;
 
 // A scene model that shows a model file through its model root. On top of the
@@ -151,6 +152,10 @@ class Model : public GModel {
   ModelDrawInfo* getModelDrawInfo(int index) override;
   void pushModelDrawInfo(int index) override;
   void popModelDrawInfo(int index) override;
+  // The material of the named frame of the loaded data, or for null the
+  // model's own material; false (out untouched) after the error-log entries of
+  // the root and the model when there is none.
+  bool getFrameMaterial(Material*& out, const char* frame);
   // The point (w = 1) through `matrix` and the frame's world matrix, divided by
   // w; false when no frame carries the name.
   bool transformFramePoint(math::Vector4& out, const math::Vector4& point, const char* frame,

@@ -167,6 +167,10 @@ class RigidBody : public policy::SharedObject,
   Matrix inverse_inertia_ = math::matrixIdentity();
   Matrix rotation_ = math::matrixIdentity();
   Matrix rotation_transposed_ = math::matrixIdentity();
+  // The world-space tensors depend only on the rotation and the body tensors;
+  // most bodies (bullets) never spin, so they are rebuilt only after either changes.
+  Matrix world_inverse_inertia_ = math::matrixIdentity();
+  bool world_tensors_current_ = false;
   float linear_damping_ = 0.2f;
   float angular_damping_ = 0.7f;
   Matrix world_ = math::matrixIdentity();

@@ -159,6 +159,15 @@ int lua_gcDeleteObject(lua_State* L) {
   return 0;
 }
 
+// The deleting release of link and sync cameras and of vertex and index
+// buffers: the same as lua_gcDeleteObject. Run twice on one object (a
+// resurrected userdata, or a script calling it), it finds a null payload the
+// second time and does nothing.
+template <class T, const LuaClass& Cls>
+int lua_deleteHeldObject(lua_State* L) {
+  return lua_gcDeleteObject<T, Cls>(L);
+}
+
 // Deletes a heap-allocated holder (a shared pointer, for example) and with it
 // the holder's share of the object.
 template <class Holder, const LuaClass& Cls>

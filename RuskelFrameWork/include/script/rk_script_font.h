@@ -19,6 +19,9 @@ extern const LuaClass kFontAdapterClass;
 using FontAdapterHolder = boost::shared_ptr<font::FontAdapter>;
 // Builds an adapter object sharing the adapter (nil for an empty pointer).
 int pushFontAdapterObject(lua_State* L, const FontAdapterHolder& adapter);
+// The same, but an empty pointer also gives an object: one that shares
+// nothing, whose methods report and do nothing.
+int pushSharedFontAdapterObject(lua_State* L, const FontAdapterHolder& adapter);
 // The adapter an object at that index shares; empty for anything else.
 FontAdapterHolder toFontAdapter(lua_State* L, int index);
 

@@ -33,6 +33,7 @@ extern const LuaClass kSyncCameraClass;      // owns a rk::gfx::LinkCamera
 extern const LuaClass kSphereModelClass;     // owns a rk::gfx::SphereModel, linked to it
 extern const LuaClass kGfxModelClass;        // owns a rk::gfx::GfxModel, linked to it
 extern const LuaClass kTextureClass;         // holds a rk::gfx::RkTexture (one reference)
+extern const LuaClass kWindowItemGaugeClass;  // holds a rk::gfx::gfx_model_command::WindowItemGauge
 
 // The camera at that index, or null for anything else.
 rk::gfx::Camera* toCamera(lua_State* L, int index);

@@ -86,8 +86,7 @@ void LinkCamera::update(float) {
 void LinkCamera::forgetCamera(Camera* camera) {
   for (LinkCamera* link : liveLinks())
     if (link->impl_->source == camera) link->impl_->source = nullptr;
-  for (LinkCameraObject* object : liveObjects())
-    if (object->target() == camera) object->setTarget(nullptr);
+  for (LinkCameraObject* object : liveObjects()) object->cameraGone(camera);
 }
 
 }  // namespace rk::gfx

@@ -9,6 +9,7 @@
 #include "gfx/rk_model.h"
 #include "gfx/rk_model_draw_info.h"
 #include "kernel/rk_device_context.h"
+#include "kernel/rk_error_log.h"
 #include "kernel/rk_instance_table.h"
 #include "platform/driver/directx_driver/rk_directx12_model.h"
 #include "platform/driver/directx_driver/rk_directx12_model_draw_context.h"
@@ -154,6 +155,12 @@ bool Model::transformFramePoint(math::Vector4& out, const math::Vector4& point, 
   const math::Vector4 p = math::vec3TransformCoord({point.x, point.y, point.z, 1.0f}, m);
   out = {p.x, p.y, p.z, 1.0f};
   return found;
+}
+
+bool Model::getFrameMaterial(Material*& out, const char* frame) {
+  if (root_ && root_->getFrameMaterial(out, frame)) return true;
+  debug::writeErrorLog("src/gfx/rk_model", __LINE__, "rk::gfx::Model::getFrameMaterial");
+  return false;
 }
 
 // ------------------------------------------------------------ root and culling box

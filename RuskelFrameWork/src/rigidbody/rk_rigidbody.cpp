@@ -72,6 +72,8 @@ host::HResult RigidBody::initialize() {
   torque_.zero();
   force_.zero();
   world_inertia_ = inertia_ = inverse_inertia_ = rotation_ = rotation_transposed_ = math::matrixIdentity();
+  world_inverse_inertia_ = math::matrixIdentity();
+  world_tensors_current_ = false;
   orientation_ = {0.0f, 0.0f, 0.0f, 1.0f};
   world_ = math::matrixIdentity();
   use_ = true;

@@ -151,9 +151,12 @@ void RigidBody::integrate(float dt) {
   position_.x += half_dt2 * a.x, position_.y += half_dt2 * a.y, position_.z += half_dt2 * a.z;
   velocity_.x += dt * a.x, velocity_.y += dt * a.y, velocity_.z += dt * a.z;
 
-  world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
-  const Matrix world_inverse = rotate(rotation_, inverse_inertia_, rotation_transposed_);
-  Vector4 alpha = mulDirection(torque_, world_inverse);
+  if (!world_tensors_current_) {
+    world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
+    world_inverse_inertia_ = rotate(rotation_, inverse_inertia_, rotation_transposed_);
+    world_tensors_current_ = true;
+  }
+  Vector4 alpha = mulDirection(torque_, world_inverse_inertia_);
   alpha.w = 0.0f;
 
   // q̇ = ½ω ⊗ q and its derivative, from the orientation and ω of the substep's start.
@@ -174,6 +177,7 @@ void RigidBody::integrate(float dt) {
   if (!same) {
     rotation_ = math::matrixFromQuaternion(orientation_);
     rotation_transposed_ = math::matrixTranspose(rotation_);
+    world_tensors_current_ = false;
   }
   updateWorldMatrix();
   if (sim_execed_) sim_execed_->syncSimExeced(this, dt);
@@ -184,6 +188,8 @@ void RigidBody::setQuat(const Vector4& q) {
   rotation_ = math::matrixFromQuaternion(orientation_);
   rotation_transposed_ = math::matrixTranspose(rotation_);
   world_inertia_ = rotate(rotation_, inertia_, rotation_transposed_);
+  world_inverse_inertia_ = rotate(rotation_, inverse_inertia_, rotation_transposed_);
+  world_tensors_current_ = true;
   updateWorldMatrix();
   if (collision_) {
     placing_shape_ = true;
@@ -197,6 +203,8 @@ void RigidBody::setQuat(const Vector4& q) {
 void RigidBody::setInertiaTensor(const Matrix& tensor) {
   inertia_ = tensor;
   inverse_inertia_ = math::matrixInverse(tensor);
+  // world_inertia_ keeps its old value until the next integration, as before.
+  world_tensors_current_ = false;
 }
 
 void RigidBody::updateWorldMatrix() {

@@ -347,6 +347,10 @@ int pushFontAdapterObject(lua_State* L, const FontAdapterHolder& adapter) {
     lua_settop(L, 0);
     return 0;
   }
+  return pushSharedFontAdapterObject(L, adapter);
+}
+
+int pushSharedFontAdapterObject(lua_State* L, const FontAdapterHolder& adapter) {
   return pushLuaObject(L, new FontAdapterHolder(adapter), kFontAdapterClass, kAdapterMethods,
                        lua_gcDeleteSharedPtr<FontAdapterHolder, kFontAdapterClass>);
 }

@@ -353,6 +353,27 @@ int setFlareScale(lua_State* L) {
   return done(L);
 }
 
+// A texture object (one that holds no texture leaves the flare without one);
+// any other value is reported and changes nothing.
+int setFlareTexture(lua_State* L) {
+  RK_CAMERA_SELF("lua_Camera_setFlareTexture");
+  const bool texture = isTextureObject(L, 2);
+  if (!texture) RK_GPH_REPORT_NULL("lua_Camera_setFlareTexture");
+  if (camera && texture) camera->lenseFlare().setTexture(toTexture(L, 2));
+  return done(L);
+}
+
+// Appends the texture again when it is already a ghost. A value that holds
+// no texture (a released texture object included) is reported and appends
+// nothing.
+int joinFlareGhostTexture(lua_State* L) {
+  RK_CAMERA_SELF("lua_Camera_joinFlareGhostTexture");
+  gfx::RkTexture* texture = toTexture(L, 2);
+  if (!texture) RK_GPH_REPORT_NULL("lua_Camera_joinFlareGhostTexture");
+  if (camera && texture) camera->lenseFlare().joinGhostTexture(texture);
+  return done(L);
+}
+
 int setDepthMin(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setDepthMin");
   if (camera) camera->setNearFar(toFloatArg(L, 2), camera->farClip());
@@ -394,8 +415,6 @@ int lua_CameraDestructor(lua_State* L) {
   return 0;
 }
 
-// The camera's texture-taking flare methods ("setFlareTexture",
-// "joinFlareGhostTexture") join this list with the script texture object.
 const luaL_Reg kCameraMethods[] = {
     {"normalSetup", normalSetup},
     {"setViewport", setViewport},
@@ -454,6 +473,8 @@ const luaL_Reg kCameraMethods[] = {
     {"setValidFlare", setValidFlare},
     {"setFlarePosition", setFlarePosition},
     {"setFlareScale", setFlareScale},
+    {"setFlareTexture", setFlareTexture},
+    {"joinFlareGhostTexture", joinFlareGhostTexture},
     {"setDepthMin", setDepthMin},
     {"getDepthMin", getDepthMin},
     {"setDepthMax", setDepthMax},

@@ -100,7 +100,7 @@ int createLinkCameraObject(lua_State* L) {
   gfx::Camera* camera = cameraArg(L, 1, RK_GPH_BINDING("createLinkCameraObject"));
   lua_settop(L, 0);
   return pushLuaObject(L, new LinkCameraObject(camera), kLinkCameraObjectClass, kLinkMethods,
-                       lua_gcDeleteObject<LinkCameraObject, kLinkCameraObjectClass>);
+                       lua_deleteHeldObject<LinkCameraObject, kLinkCameraObjectClass>);
 }
 
 // Inactive until run; deleting it (its collector) takes it out of the task manager.
@@ -109,7 +109,7 @@ int createSyncCamera(lua_State* L) {
   auto* sync = new LinkCamera;
   sync->setActive(false);
   return pushLuaObject(L, static_cast<void*>(sync), kSyncCameraClass, kSyncMethods,
-                       lua_gcDeleteObject<LinkCamera, kSyncCameraClass>);
+                       lua_deleteHeldObject<LinkCamera, kSyncCameraClass>);
 }
 
 }  // namespace rk::script::gph

@@ -43,13 +43,13 @@ const luaL_Reg kNoMethods[] = {{nullptr, nullptr}};
 
 int createIndexBuffer(lua_State* L) {
   return pushLuaObject(L, new IndexList, kIndexListClass, kIndexListMethods,
-                       lua_gcDeleteObject<IndexList, kIndexListClass>);
+                       lua_deleteHeldObject<IndexList, kIndexListClass>);
 }
 
 // The drawing commands read the list; scripts have no methods on it.
 int createVertexBufferVC(lua_State* L) {
   return pushLuaObject(L, new VertexBufferVC, kVertexBufferVCClass, kNoMethods,
-                       lua_gcDeleteObject<VertexBufferVC, kVertexBufferVCClass>);
+                       lua_deleteHeldObject<VertexBufferVC, kVertexBufferVCClass>);
 }
 
 const LuaFunctionPair kBufferFunctions[] = {

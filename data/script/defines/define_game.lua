@@ -20,3 +20,15 @@ BGM_STAGE01 = "audio/bgm/stage01.ogg"
 
 SCORE_PER_CHAIN_KILL = 1000
 RANK_COUNT = 10
+
+-- Logical buttons of the game actions on the player's controller; 0 and 1
+-- stay OK and cancel, 6 and 7 tab and delete.
+ACTION = {
+  SHOT = 2,
+  TRANS = 3,
+  CAPTURE = 4,
+  GUARD = 5,
+  PAUSE = 8,
+  LOCKON = 9,
+}
+PAD_BUTTON_COUNT = 16
