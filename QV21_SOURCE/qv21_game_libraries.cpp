@@ -18,7 +18,7 @@ struct Library {
   std::vector<rk::script::LuaFunctionPair> entries;
 };
 
-// Each library holds the functions of the game objects built so far.
+// The seven libraries in registration order, each with its whole table.
 const std::vector<Library>& libraries() {
   static const std::vector<Library> all = {
       {"player_command", player_command::playerCommandLib()},
