@@ -4,7 +4,7 @@
 
 namespace rk::script::gph {
 
-const LuaClass kBillboardChipClass{"rk::gfx::gfx_model_command::BillboardChip"};
+// kBillboardChipClass is defined with the billboard's script object.
 const LuaClass kCapsuleLaserClass{"rk::gfx::gfx_model_command::CapsuleLaser"};
 
 rk::gfx::gfx_model_command::BillboardChip* toBillboardChip(lua_State* L, int index) {
