@@ -130,18 +130,21 @@ TEST_F(SceneLogic, AutoPlayWalksItsPlanThenLeaves) {
             "");
   // A whole run of the menu under auto-play ends on the leave entry.
   EXPECT_EQ(run("MENU.cursor = 1 assert(MENU:run() == 'back') assert(FRAMES > 0)"), "");
-  // The title's plan: options, then the ranking, then the stage; then none.
+  // The title's plan: options, then the ranking, then the stage, and the
+  // stage again on every later visit while time is left.
   EXPECT_EQ(run(R"(
     local picks = {}
-    for visit = 1, 4 do
+    for visit = 1, 5 do
       local steps = AutoPlay.plan("title")
       picks[visit] = steps[1] and steps[1][1] or "none"
     end
-    assert(table.concat(picks, " ") == "options ranking start none", table.concat(picks, " "))
+    assert(table.concat(picks, " ") == "options ranking start start start", table.concat(picks, " "))
   )"),
             "");
-  // Past the time every plan is empty, so every menu leaves.
-  EXPECT_EQ(run("AutoPlay.advance(61) assert(#AutoPlay.plan('keys') == 0)"), "");
+  // With less than a round's time left the title has no plan and exits; past
+  // the time every plan is empty, so every menu leaves.
+  EXPECT_EQ(run("AutoPlay.advance(51) assert(#AutoPlay.plan('title') == 0)"), "");
+  EXPECT_EQ(run("AutoPlay.advance(10) assert(#AutoPlay.plan('keys') == 0)"), "");
 }
 
 TEST_F(SceneLogic, GuardReadsMissingGameFunctionsAsNil) {

@@ -1,15 +1,17 @@
 // textures: draws the game's HUD and font textures as DDS files.
 //
-//   textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt
-//       Writes OUTDIR/textures/<name>.dds for every glyph page of PAGES.txt
-//       and the gauge atlas OUTDIR/textures/gauge.dds from GAUGE.txt (both
-//       UTF-8; their formats are described at their tops).
+//   textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt [--beam BEAM.txt]
+//       Writes OUTDIR/textures/<name>.dds for every glyph page of PAGES.txt,
+//       the gauge atlas OUTDIR/textures/gauge.dds from GAUGE.txt and, with
+//       --beam, the range attack's beam OUTDIR/textures/player_shot.dds from
+//       BEAM.txt (all UTF-8; their formats are described at their tops).
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "beam.h"
 #include "host/glyph.h"
 #include "host/text.h"
 #include "lib/dds_writer.h"
@@ -18,7 +20,7 @@
 namespace {
 
 struct Options {
-  std::string out, pages, gauge;
+  std::string out, pages, gauge, beam;
 };
 
 bool readLines(const std::string& path, std::vector<std::string>& lines) {
@@ -123,6 +125,22 @@ bool makeGauge(const Options& options) {
   return atlas.width != 0 && writeTexture(options, "gauge", atlas);
 }
 
+bool makeBeam(const Options& options) {
+  if (options.beam.empty()) return true;
+  std::vector<std::string> lines;
+  if (!readLines(options.beam, lines)) {
+    std::fprintf(stderr, "textures: cannot read %s\n", options.beam.c_str());
+    return false;
+  }
+  beam::Description description;
+  std::string error;
+  if (!beam::parse(lines, description, error)) {
+    std::fprintf(stderr, "textures: %s\n", error.c_str());
+    return false;
+  }
+  return writeTexture(options, "player_shot", beam::draw(description));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -132,11 +150,12 @@ int main(int argc, char** argv) {
     if (arg == "-o") options.out = argv[i + 1];
     else if (arg == "--pages") options.pages = argv[i + 1];
     else if (arg == "--gauge") options.gauge = argv[i + 1];
+    else if (arg == "--beam") options.beam = argv[i + 1];
   }
   if (options.out.empty() || options.pages.empty() || options.gauge.empty()) {
-    std::fprintf(stderr, "usage: textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt\n");
+    std::fprintf(stderr, "usage: textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt [--beam BEAM.txt]\n");
     return 2;
   }
-  if (!makePages(options) || !makeGauge(options)) return 1;
+  if (!makePages(options) || !makeGauge(options) || !makeBeam(options)) return 1;
   return 0;
 }

@@ -9,12 +9,16 @@ local elapsed = 0
 
 -- Menu plans, one list per visit of a menu: each step names an entry and
 -- what to do on it ("ok" chooses it, "left" and "right" change its value).
+-- The title's last plan repeats, so the stage is flown again and again while
+-- enough time is left for another round.
 local plans = {
   title = { { { "options", "ok" } }, { { "ranking", "ok" } }, { { "start", "ok" } } },
   options = { { { "se", "left" }, { "keys", "ok" } }, { { "back", "ok" } } },
   keys = { { { "pad_shot", "right" }, { "back", "ok" } } },
 }
 local visits = {}
+-- A new round of the stage starts only with at least this many seconds left.
+local ROUND_SECONDS = 10
 
 function AutoPlay.isActive()
   return seconds ~= nil and seconds > 0
@@ -44,6 +48,9 @@ function AutoPlay.plan(id)
     return {}
   end
   local steps = list[visits[id]]
+  if not steps and id == "title" and AutoPlay.remaining() >= ROUND_SECONDS then
+    steps = list[#list]
+  end
   local copy = {}
   for i, step in ipairs(steps or {}) do
     copy[i] = { step[1], step[2] }

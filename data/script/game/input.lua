@@ -11,6 +11,10 @@ local MENU_DIRECTIONS = { [0] = "up", [2] = "right", [4] = "down", [6] = "left" 
 function Input.init()
   system = getController(-1)
   player = getController(0)
+  -- The D-pad answers the POV queries only while they are switched on;
+  -- without it a pad's D-pad would move neither the menus nor the ship.
+  if system then system:setPov(true) end
+  if player then player:setPov(true) end
 end
 
 function Input.player()
@@ -42,7 +46,9 @@ local EIGHTHS = {
 -- the direction pad when the stick rests.
 function Input.stick()
   if not player then return 0, 0 end
+  -- The stick reads as the pad reports it, -32768..32767 on each axis.
   local x, y = player:getLeftStick()
+  x, y = x / 32767, y / 32767
   if math.abs(x) + math.abs(y) > 0.1 then
     return clamp(x, -1, 1), clamp(y, -1, 1)
   end

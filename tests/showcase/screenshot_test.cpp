@@ -1,0 +1,232 @@
+// The game in a real window under a virtual X server: the auto-play runs the
+// title, the stage and the results while the test photographs each one. The
+// game's own scripts run unchanged; the test's autoexec adds a hook that holds
+// the game at a chosen frame of a scene (the scene's picture stays on the
+// screen) until the photograph is taken. The photographs are kept as PNG
+// files in the build folder's screenshots/ and checked for what they must show.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "host/text.h"
+#include "showcase/png_file.h"
+#include "showcase/x_server.h"
+#include "support/script_pack.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fsys = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 1280, kHeight = 720;
+
+// Appended to the game's autoexec before it starts its main coroutine. A scene
+// named in SHOTS holds at that frame: it writes "shot-<scene>.ready" and waits
+// (yielding frames, drawing nothing new) for "shot-<scene>.done".
+constexpr char kHook[] = R"(
+local SHOTS = { title = 10, stage = 60, results = 20 }
+local scene, frames = nil, 0
+local function exists(name)
+  local file = io.open(name, "r")
+  if file then file:close() end
+  return file ~= nil
+end
+for name, table in pairs({ title = TitleScene, stage = StageScene, results = ResultsScene }) do
+  local run = table.run
+  table.run = function(...) scene, frames = name, 0 return run(...) end
+end
+local frameNext = Frame.next
+Frame.next = function()
+  frames = frames + 1
+  if scene and SHOTS[scene] == frames and not exists("shot-" .. scene .. ".done") then
+    local file = io.open("shot-" .. scene .. ".ready", "w")
+    file:write("1")
+    file:close()
+    while not exists("shot-" .. scene .. ".done") do coroutine.yield() end
+  end
+  return frameNext()
+end
+)";
+
+// The game's scripts as the build packs them, with the hook in the autoexec.
+rktest::PackSources hookedScripts() {
+  rktest::PackSources scripts;
+  const fsys::path root = fsys::path(RK_SOURCE_DIR) / "data";
+  for (const auto& entry : fsys::recursive_directory_iterator(root / "script")) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".lua") continue;
+    std::string name = fsys::relative(entry.path(), root).generic_string();
+    name = name.substr(0, name.size() - 4) + ".a";
+    std::string text = rktest::readBytes(entry.path().string());
+    if (name == "script/autoexec.a") {
+      const std::string start = "entryCoRoutine(\"main\")";
+      const std::size_t at = text.rfind(start);
+      if (at == std::string::npos) return {};
+      text.insert(at, kHook);
+    }
+    scripts.push_back({name, host::text::utf8ToCp932(text)});
+  }
+  return scripts;
+}
+
+struct Measure {
+  int distinctColours = 0;   // after dropping each channel to 5 bits
+  double notBackground = 0;  // share of pixels unlike the most common colour
+};
+
+Measure measure(const showcase::RgbImage& image, int left, int top, int right, int bottom) {
+  std::vector<int> counts(1 << 15, 0);
+  int total = 0;
+  for (int y = std::max(top, 0); y < std::min(bottom, image.height); ++y)
+    for (int x = std::max(left, 0); x < std::min(right, image.width); ++x) {
+      const std::uint8_t* p = image.at(x, y);
+      ++counts[(p[0] >> 3) << 10 | (p[1] >> 3) << 5 | (p[2] >> 3)];
+      ++total;
+    }
+  Measure m;
+  m.distinctColours = static_cast<int>(std::count_if(counts.begin(), counts.end(), [](int c) { return c > 0; }));
+  const int most = *std::max_element(counts.begin(), counts.end());
+  m.notBackground = total ? 1.0 - double(most) / total : 0.0;
+  return m;
+}
+
+// Pixels of a region close to a colour (each channel within 40).
+int countNear(const showcase::RgbImage& image, int left, int top, int right, int bottom, int r, int g, int b) {
+  int count = 0;
+  for (int y = std::max(top, 0); y < std::min(bottom, image.height); ++y)
+    for (int x = std::max(left, 0); x < std::min(right, image.width); ++x) {
+      const std::uint8_t* p = image.at(x, y);
+      count += std::abs(p[0] - r) < 40 && std::abs(p[1] - g) < 40 && std::abs(p[2] - b) < 40;
+    }
+  return count;
+}
+
+class Screenshots : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (showcase::findXvfb().empty()) GTEST_SKIP() << "no Xvfb on PATH";
+    ASSERT_TRUE(fsys::exists(std::string(RK_BINARY_DIR) + "/quorvandel"));
+    fsys::copy(std::string(RK_BINARY_DIR) + "/data", data(), fsys::copy_options::recursive);
+    const rktest::PackSources scripts = hookedScripts();
+    ASSERT_FALSE(scripts.empty()) << "the autoexec no longer starts its main coroutine as expected";
+    ASSERT_TRUE(rktest::writePack(data() + "/script.pkp", scripts));
+    fsys::create_directories(dir_.file("home"));
+    fsys::create_directories(dir_.file("run"));
+    fsys::create_directories(shots());
+  }
+  void TearDown() override {
+    if (pid_ > 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+  }
+  std::string data() const { return dir_.file("data"); }
+  static std::string shots() { return std::string(RK_BINARY_DIR) + "/screenshots"; }
+
+  void start(const std::string& display) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(data().c_str()) != 0) _exit(90);
+      const int err = open(dir_.file("stderr.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (err >= 0) dup2(err, 2);
+      std::vector<std::string> env = {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
+                                      "XDG_RUNTIME_DIR=" + dir_.file("run"), "XDG_DATA_HOME=" + dir_.file("home"),
+                                      "HOME=" + dir_.path(), "QUORVANDEL_AUTOPLAY=6"};
+      std::vector<char*> envp;
+      for (std::string& e : env) envp.push_back(e.data());
+      envp.push_back(nullptr);
+      const std::string executable = std::string(RK_BINARY_DIR) + "/quorvandel";
+      char* argv[] = {const_cast<char*>(executable.c_str()), nullptr};
+      execve(executable.c_str(), argv, envp.data());
+      _exit(91);
+    }
+    ASSERT_GT(pid_, 0);
+  }
+
+  // Photographs the held scene once its picture is up: a picture that is
+  // still blank (the frame not yet presented) is taken again for a while.
+  showcase::RgbImage photograph(showcase::XServer& server) {
+    showcase::RgbImage image;
+    const auto until = Clock::now() + std::chrono::seconds(10);
+    do {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      image = server.capture();
+      if (image.width > 0 && measure(image, 0, 0, image.width, image.height).distinctColours >= 3) break;
+    } while (Clock::now() < until);
+    return image;
+  }
+
+  rktest::TempDir dir_;
+  pid_t pid_ = -1;
+};
+
+TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
+  showcase::XServer server(kWidth, kHeight);
+  ASSERT_FALSE(server.display().empty()) << "Xvfb did not start";
+  start(server.display());
+
+  std::map<std::string, showcase::RgbImage> taken;
+  const std::vector<std::string> scenes = {"title", "stage", "results"};
+  int status = -1;
+  const auto until = Clock::now() + std::chrono::seconds(240);
+  while (Clock::now() < until) {
+    if (waitpid(pid_, &status, WNOHANG) == pid_) {
+      pid_ = -1;
+      break;
+    }
+    for (const std::string& scene : scenes) {
+      if (taken.count(scene) || !fsys::exists(data() + "/shot-" + scene + ".ready")) continue;
+      taken[scene] = photograph(server);
+      EXPECT_TRUE(showcase::writePng(shots() + "/" + scene + ".png", taken[scene])) << scene;
+      rktest::writeBytes(data() + "/shot-" + scene + ".done", "1");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  ASSERT_EQ(pid_, -1) << "the game did not end by itself";
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(rktest::readBytes(dir_.file("stderr.txt")), "");
+
+  // What each picture must show, in its own colours: the menu panel's frame
+  // and the drifting stars of the title and the results, the shaded 3D stage
+  // with the HUD's shield gauge.
+  constexpr int kCursor[3] = {96, 160, 255};  // frames, the cursor and the full gauge
+  constexpr int kStar[3] = {120, 132, 160};
+  struct Expect {
+    const char* scene;
+    int minColours;          // distinct colours over the whole picture
+    double minNotBackground;
+    int box[4];              // where the panel frame or the gauge lies
+    int minCursorPixels;     // of the cursor colour inside the box
+    int minStarPixels;       // over the whole picture
+  } expects[] = {
+      {"title", 4, 0.005, {380, 180, 900, 440}, 1000, 40},
+      {"stage", 48, 0.3, {130, 650, 460, 690}, 3000, 0},
+      {"results", 4, 0.005, {320, 180, 960, 580}, 1000, 40},
+  };
+  for (const Expect& e : expects) {
+    SCOPED_TRACE(e.scene);
+    ASSERT_EQ(taken.count(e.scene), 1u) << "the scene was never held for its photograph";
+    const showcase::RgbImage& image = taken[e.scene];
+    ASSERT_EQ(image.width, kWidth);
+    ASSERT_EQ(image.height, kHeight);
+    const Measure whole = measure(image, 0, 0, kWidth, kHeight);
+    EXPECT_GE(whole.distinctColours, e.minColours);
+    EXPECT_GT(whole.notBackground, e.minNotBackground);
+    EXPECT_GE(countNear(image, e.box[0], e.box[1], e.box[2], e.box[3], kCursor[0], kCursor[1], kCursor[2]),
+              e.minCursorPixels);
+    EXPECT_GE(countNear(image, 0, 0, kWidth, kHeight, kStar[0], kStar[1], kStar[2]), e.minStarPixels);
+  }
+}
+
+}  // namespace
