@@ -22,6 +22,7 @@
 #include "host/text.h"
 #include "showcase/png_file.h"
 #include "showcase/x_server.h"
+#include "support/game_run.h"
 #include "support/script_pack.h"
 #include "support/temp_dir.h"
 
@@ -196,6 +197,7 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
   ASSERT_EQ(pid_, -1) << "the game did not end by itself";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(rktest::readBytes(dir_.file("stderr.txt")), "");
+  EXPECT_FALSE(fsys::exists(rktest::gameErrorLog(dir_))) << rktest::readBytes(rktest::gameErrorLog(dir_).string());
 
   // What each picture must show, in its own colours: the menu panel's frame
   // and the drifting stars of the title and the results, the shaded 3D stage
