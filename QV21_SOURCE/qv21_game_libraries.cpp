@@ -1,8 +1,11 @@
 #include "qv21_game_libraries.h"
 
 #include "actor_body/actor_body.h"
+#include "collision/collision_group_script.h"
 #include "common/game_common_command.h"
+#include "enemy/enemy_command.h"
 #include "flushgroup/flush_model_range.h"
+#include "player/player_command.h"
 #include "script/rk_script.h"
 #include "status/status_command.h"
 
@@ -18,11 +21,11 @@ struct Library {
 // Each library holds the functions of the game objects built so far.
 const std::vector<Library>& libraries() {
   static const std::vector<Library> all = {
-      {"player_command", {}},
+      {"player_command", player_command::playerCommandLib()},
       {"actor_body_command", {{lua_createActorBody, "createActorBody"}}},
-      {"enemy_command", {}},
+      {"enemy_command", enemy_command::enemyCommandLib()},
       {"status_unit_command", status::statusUnitCommandLib()},
-      {"collision_gorup_lib", {}},
+      {"collision_gorup_lib", col_group::collisionGorupLib()},
       {"game_commmon_command_lib", common::gameCommonCommandLib()},
       {"flush_group_command",
        {{flushgroup::lua_createFlushModelAndRangeScope, "createFlushModelAndRangeScope"}}},

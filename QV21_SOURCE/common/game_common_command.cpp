@@ -7,7 +7,15 @@
 #include "common/map_camera.h"
 #include "common/sync_body/sync_body_capsule_beam.h"
 #include "common/sync_body/sync_body_sphere_beam.h"
+#include "effect/effect_map_misc.h"
+#include "effect/gfx_model_join.h"
 #include "enemy/bullet/enemy_bullet_rigidbody_sphere_capsule_list.h"
+#include "enemy/enemy_flush_model.h"
+#include "enemy/enemy_rigid_body.h"
+#include "item/item.h"
+#include "sync/sync_collision_boss01.h"
+#include "sync/sync_model_capsule_collision.h"
+#include "sync/sync_model_obb_collision.h"
 #include "sync/sync_beam.h"
 #include "script/rk_lua_arg.h"
 #include "status/score_command.h"
@@ -38,6 +46,7 @@ int lua_calcHpFromDamageReloadTime(lua_State* L) {
 
 const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
   static const std::vector<rk::script::LuaFunctionPair> entries = {
+      {lua_createItemHandle, "createItemHandle"},
       {lua_createSyncBodyCapsuleBeam, "createSyncBodyCapsuleBeam"},
       {lua_createSyncReflectVulcan, "createSyncReflectVulcan"},
       {lua_createLinkMapCameraObject, "createLinkMapCameraObject"},
@@ -66,16 +75,25 @@ const std::vector<rk::script::LuaFunctionPair>& gameCommonCommandLib() {
       {lua_cameraNumber<6>, "getCameraNoGameWipe"},
       {lua_cameraNumber<14>, "getCameraNoStageName"},
       {lua_calcHpFromDamageReloadTime, "calcHpFromDamageReloadTime"},
+      {effect_misc::lua_runBomb01Effect, "runBomb01Effect"},
       {status::lua_getScoreRanking, "getScoreRanking"},
       {status::lua_getNowRank, "getNowRank"},
       {font::lua_createInitialFont, "createInitialFont"},
       {status::lua_insertRankIn, "insertRankIn"},
+      {lua_castEnemyRigidBodyToCollisionBody, "castEnemyRigidBodySphereToCollisionBody"},
+      {lua_castEnemyRigidBodyToCollisionBody, "castEnemyRigidBodyCapsuleToCollisionBody"},
+      {lua_castEnemyRigidBodyToCollisionBody, "castEnemyRigidBodyOBBToCollisionBody"},
+      {qv21::sync::lua_createSyncBoss01CenterSphereCollsion, "createSyncBoss01CenterSphereCollsion"},
+      {qv21::sync::lua_createSyncMapModelCapsule, "createSyncMapModelCapsule"},
       {qv21::sync::lua_createSyncBeamCapsule, "createSyncBeamCapsule"},
+      {lua_createEnemyFlushModel, "createEnemyFlushModel"},
+      {qv21::sync::lua_createSyncModelFrameOBB, "createSyncModelFrameOBB"},
       {qv21::sync::lua_createSyncBeamOBB, "createSyncBeamOBB"},
       {lua_createEnemyBulletRigidBodySphereCapsuleList, "createEnemyBulletRigidBodySphereCapsuleList"},
       {lua_createGlobalWipe, "createGlobalWipe"},
       {lua_destroyGlobalWipe, "destroyGlobalWipe"},
       {lua_getGlobalWipe, "getGlobalWipe"},
+      {effect_misc::lua_joinGfxModelList, "joinGfxModelList"},
       {status::lua_createStatusGauge, "createStatusGauge"},
   };
   return entries;

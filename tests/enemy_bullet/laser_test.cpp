@@ -6,6 +6,8 @@
 #include "gfx/gfx_model_command/rk_gfx_billboard.h"
 #include "script/rk_script_gfx_parts.h"
 
+#include "RuskelFrameWork/src/script/rk_script_gfx_model_internal.h"
+
 namespace {
 
 using rk::math::Vector4;
@@ -128,7 +130,7 @@ TEST_F(GrowingLasers, AnInvalidLeadSphereStopsGrowthAndShrink) {
 TEST_F(GrowingLasers, TheDrawingCommandTakesTheShapeAfterEveryStep) {
   rk::gfx::gfx_model_command::CapsuleLaser command(nullptr);
   static const luaL_Reg none[] = {{nullptr, nullptr}};
-  rk::script::pushLuaObject(L, &command, rk::script::gph::kCapsuleLaserClass, none, [](lua_State* L) {
+  rk::script::pushLuaObject(L, &command, rk::script::gph::kCapsuleLaserPartClass, none, [](lua_State* L) {
     lua_settop(L, 0);
     return 0;
   });
@@ -150,6 +152,22 @@ TEST_F(GrowingLasers, TheDrawingCommandTakesTheShapeAfterEveryStep) {
   // A wrong object is refused and keeps the detached state.
   run("laser:setGfxCapsuleLaser(lead)");
   EXPECT_EQ(laser_->capsuleLaser(), nullptr);
+
+  // The gfx model's own command objects are read as commands and must be
+  // capsule lasers.
+  rk::gfx::gfx_model_command::CapsuleLaser modelCommand(nullptr);
+  rk::gfx::gfx_model_command::DrawFlash flash(nullptr);
+  for (auto [name, object] : {std::pair<const char*, rk::gfx::GfxModelList*>{"own", &modelCommand}, {"flash", &flash}}) {
+    rk::script::pushLuaObject(L, object, rk::script::gph::kGfxCommandClass, none, [](lua_State* L) {
+      lua_settop(L, 0);
+      return 0;
+    });
+    lua_setglobal(L, name);
+  }
+  run("laser:setGfxCapsuleLaser(own)");
+  EXPECT_EQ(laser_->capsuleLaser(), &modelCommand);
+  run("laser:setGfxCapsuleLaser(flash)");
+  EXPECT_EQ(laser_->capsuleLaser(), &modelCommand) << "another kind of command is refused";
 
   // A command deleted while attached is forgotten.
   run("laser:setGfxCapsuleLaser(cmd)");

@@ -14,8 +14,11 @@ class CapsuleLaser;
 
 namespace rk::script::gph {
 
-extern const LuaClass kBillboardChipClass;  // borrows a BillboardChip of its billboard
-extern const LuaClass kCapsuleLaserClass;   // a CapsuleLaser command
+// The tag of script objects that borrow a BillboardChip of its billboard.
+extern const LuaClass kBillboardChipClass;
+// A tag under which code other than the gfx model object may hand out a
+// CapsuleLaser; the gfx model object's own capsule-laser commands are read too.
+extern const LuaClass kCapsuleLaserPartClass;
 
 // The part at that index, or null for anything else.
 rk::gfx::gfx_model_command::BillboardChip* toBillboardChip(lua_State* L, int index);

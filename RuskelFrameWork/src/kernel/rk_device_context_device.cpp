@@ -74,7 +74,7 @@ ConstantSlot* DeviceContext::createDefaultAmbientSlot() {
   using driver::directx::directx12::DX12Ambient;
   auto* slot = new ConstantSlot(DX12Ambient::kSlotSize, DX12Ambient::kRootIndex);
   try {
-    slot->create(*device_, desc_heap_, "default ambient");
+    slot->create(*device_, desc_heap_, DX12Ambient::kTypeName);
   } catch (...) {
     slot->release(desc_heap_);
     delete slot;

@@ -5,6 +5,8 @@ Menu = Instance.class()
 
 -- Frames between two auto-play presses, so the cursor is seen moving.
 local AUTO_DELAY = 4
+-- Rows two text cells apart.
+local ROW = 64
 
 function Menu:init(id, heading, entries, leaveKey)
   self.id = id
@@ -12,7 +14,7 @@ function Menu:init(id, heading, entries, leaveKey)
   self.entries = entries
   self.leaveKey = leaveKey
   self.cursor = 1
-  self.box = { 400, 200, 880, 260 + #entries * 40 }
+  self.box = { 400, 160, 880, 256 + #entries * ROW }
 end
 
 function Menu:indexOf(key)
@@ -41,10 +43,10 @@ function Menu:draw()
   local l, t, r, b = self.box[1], self.box[2], self.box[3], self.box[4]
   Screen.panel(l, t, r, b, self.heading)
   for i, entry in ipairs(self.entries) do
-    local y = t + 40 + i * 40
+    local y = t + 32 + i * ROW
     local selected = i == self.cursor
     if selected then
-      Screen.fill(l + 16, y - 6, r - 16, y + 30, COLOUR.CURSOR, 96)
+      Screen.fill(l + 16, y - 12, r - 16, y + 44, COLOUR.CURSOR, 96)
     end
     Screen.text(l + 40, y, entry.label, selected and COLOUR.TITLE or COLOUR.TEXT)
     if entry.value then

@@ -20,7 +20,7 @@ local function captureKey(action, draw)
     end
     Screen.begin()
     draw()
-    Screen.centred(Screen.WIDTH / 2, 600, "PRESS A KEY FOR " .. action.label, COLOUR.ALERT)
+    Screen.centred(Screen.WIDTH / 2, 672, "PRESS A KEY FOR " .. action.label, COLOUR.ALERT)
     Screen.finish()
     Frame.next()
     t = t + Frame.dt
@@ -51,7 +51,7 @@ function KeyConfigScene.run(background)
     menu:draw()
   end
   menu = Menu.new("keys", "CONTROLS", entries(draw), "back")
-  menu.box = { 280, 160, 1000, 220 + #menu.entries * 40 }
+  menu.box = { 240, 96, 1040, 192 + #menu.entries * 64 }
   menu:run(background)
   Settings.applyControls()
 end

@@ -22,7 +22,7 @@ end
 
 local function background()
   TitleScene.backdrop()
-  Screen.centred(Screen.WIDTH / 2, 640, "LEFT / RIGHT CHANGES A VALUE.  SAVED WHEN THE GAME ENDS.", COLOUR.DIM)
+  Screen.centred(Screen.WIDTH / 2, 672, "LEFT / RIGHT CHANGES A VALUE.  SAVED WHEN THE GAME ENDS.", COLOUR.DIM)
 end
 
 local entries = { windowEntry() }

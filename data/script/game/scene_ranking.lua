@@ -6,15 +6,17 @@ local SHOW_SECONDS = 10
 
 local function draw(highlight)
   Screen.begin()
-  TitleScene.backdrop()
-  Screen.panel(340, 180, 940, 660, "RANKING")
+  TitleScene.stars()
+  Screen.panel(96, 128, 1184, 544, "RANKING")
+  -- Two columns of five.
   for rank = 1, RANK_COUNT do
     local name, score = getScoreRanking(rank)
-    local y = 200 + rank * 40
+    local x = rank <= 5 and 144 or 672
+    local y = 224 + ((rank - 1) % 5) * 64
     local c = rank == highlight and COLOUR.TITLE or COLOUR.TEXT
-    Screen.text(400, y, string.format("%2d", rank), c)
-    Screen.text(480, y, name or "", c)
-    Screen.text(700, y, string.format("%10d", score or 0), c)
+    Screen.text(x, y, string.format("%2d", rank), c)
+    Screen.text(x + 64, y, name or "", c)
+    Screen.text(x + 240, y, string.format("%9d", score or 0), c)
   end
   Screen.finish()
 end

@@ -14,14 +14,14 @@ end
 local function draw(result, rank, name, picker)
   Screen.begin()
   TitleScene.backdrop()
-  Screen.panel(340, 200, 940, 560, result.cleared and "STAGE CLEAR" or "RESULTS")
-  Screen.text(420, 270, string.format("SCORE  %10d", result.score))
-  Screen.text(420, 310, string.format("KILLS  %10d", result.kills), COLOUR.DIM)
+  Screen.panel(320, 160, 960, 608, result.cleared and "STAGE CLEAR" or "RESULTS")
+  Screen.text(400, 256, string.format("SCORE  %10d", result.score))
+  Screen.text(400, 320, string.format("KILLS  %10d", result.kills), COLOUR.DIM)
   if rank > 0 then
-    Screen.text(420, 370, string.format("NEW RECORD!  RANK %d", rank), COLOUR.ALERT)
+    Screen.text(400, 384, string.format("NEW RECORD!  RANK %d", rank), COLOUR.ALERT)
     local shown = picker == END_MARK and "END" or letterAt(picker)
-    Screen.text(420, 420, "NAME   " .. name .. (#name < NAME_LENGTH and "_" or ""), COLOUR.TITLE)
-    Screen.text(420, 460, "LETTER " .. shown, COLOUR.TEXT)
+    Screen.text(400, 448, "NAME   " .. name .. (#name < NAME_LENGTH and "_" or ""), COLOUR.TITLE)
+    Screen.text(400, 512, "LETTER " .. shown, COLOUR.TEXT)
   end
   Screen.finish()
 end

@@ -44,23 +44,23 @@ end
 
 local function drawHud(stage)
   Screen.begin()
-  Screen.text(40, 24, string.format("SCORE %09d", stage:score()))
-  Screen.text(40, 56, string.format("KILLS %d", stage.waves.kills), COLOUR.DIM)
+  Screen.text(32, 32, string.format("SCORE %09d", stage:score()))
+  Screen.text(32, 64, string.format("KILLS %d", stage.waves.kills), COLOUR.DIM)
   local shield = Guard.method(stage.status.shield, "getNowGauge")
   if shield then
-    Screen.text(40, 660, "SHIELD", COLOUR.DIM)
-    Screen.frame(140, 662, 444, 682, COLOUR.DIM)
-    Screen.fill(142, 664, 142 + 300 * clamp(shield / 100, 0, 1), 680, shield > 30 and COLOUR.CURSOR or COLOUR.ALERT)
+    Screen.text(32, 640, "SHIELD", COLOUR.DIM)
+    Screen.frame(144, 646, 448, 666, COLOUR.DIM)
+    Screen.fill(146, 648, 146 + 300 * clamp(shield / 100, 0, 1), 664, shield > 30 and COLOUR.CURSOR or COLOUR.ALERT)
   end
-  Screen.text(1040, 24, string.format("TIME %02d", math.max(0, math.ceil(STAGE_SECONDS - stage.time))))
+  Screen.text(1088, 32, string.format("TIME %02d", math.max(0, math.ceil(STAGE_SECONDS - stage.time))))
   if stage.waves:isAnnouncing() then
-    Screen.centred(Screen.WIDTH / 2, 300, string.format("WAVE %d", stage.waves.wave), COLOUR.ALERT)
+    Screen.centred(Screen.WIDTH / 2, 320, string.format("WAVE %d", stage.waves.wave), COLOUR.ALERT)
   end
   if stage.time < 2 then
-    Screen.centred(Screen.WIDTH / 2, 260, STAGE_NAMES[STAGE.STAGE01], COLOUR.TITLE)
+    Screen.centred(Screen.WIDTH / 2, 256, STAGE_NAMES[STAGE.STAGE01], COLOUR.TITLE)
   end
   if AutoPlay.isActive() then
-    Screen.text(1040, 680, "AUTO PLAY", COLOUR.DIM)
+    Screen.text(1088, 672, "AUTO PLAY", COLOUR.DIM)
   end
   Screen.finish()
 end

@@ -21,18 +21,21 @@ local function colour(c, alpha)
   gfxSetColor(c[1], c[2], c[3], alpha or 255)
 end
 
+-- The display list prints by character cells of its font, which prints at
+-- 32 pixels: half-width cells 16 wide and 32 high. The scenes give pixels,
+-- and the text goes to the nearest cell.
+Screen.CELL_WIDTH, Screen.CELL_HEIGHT = 16, 32
+local cellWidth, cellHeight = Screen.CELL_WIDTH, Screen.CELL_HEIGHT
+
 function Screen.text(x, y, text, c, alpha)
   colour(c or COLOUR.TEXT, alpha)
-  gfxSetLocate2D(x, y)
+  gfxSetLocate2D(math.floor(x / cellWidth + 0.5), math.floor(y / cellHeight + 0.5))
   gfxPrintf2D(text)
 end
 
--- Text centred on x, measured with the display-list font when it has one.
+-- Text centred on x; the font's half-width cells hold one letter each.
 function Screen.centred(x, y, text, c, alpha)
-  gfxSetLocate2D(x, y)
-  local left, _, right = gfxGetStringRect(text)
-  local width = left and (right - left) or #text * 12
-  Screen.text(x - width / 2, y, text, c, alpha)
+  Screen.text(x - #text * cellWidth / 2, y, text, c, alpha)
 end
 
 function Screen.fill(left, top, right, bottom, c, alpha)
@@ -50,7 +53,7 @@ function Screen.panel(left, top, right, bottom, heading)
   Screen.fill(left, top, right, bottom, COLOUR.PANEL, 200)
   Screen.frame(left, top, right, bottom, COLOUR.CURSOR)
   if heading then
-    Screen.centred((left + right) / 2, top + 16, heading, COLOUR.TITLE)
+    Screen.centred((left + right) / 2, top + 32, heading, COLOUR.TITLE)
   end
 end
 

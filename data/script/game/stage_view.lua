@@ -6,7 +6,7 @@
 StageView = Instance.class()
 
 local TILE_LENGTH = 40
-local TILE_COUNT = 4
+local TILE_COUNT = 6
 local EYE_HEIGHT = 20
 local EYE_BACK = 14
 
@@ -63,7 +63,7 @@ function StageView:update(dt, speed)
   for _, unit in ipairs(self.effectUnits) do
     if not unit:isSetupAll() then unit:setupAll() end
   end
-  local first = math.floor((z - TILE_LENGTH) / TILE_LENGTH)
+  local first = math.floor(z / TILE_LENGTH) - 2
   for i, tile in ipairs(self.tiles) do
     if not tile:isVisible() and tile:isReady() then
       tile:setVisible(true)
