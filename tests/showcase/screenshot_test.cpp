@@ -22,6 +22,7 @@
 #include "host/text.h"
 #include "showcase/png_file.h"
 #include "showcase/x_server.h"
+#include "support/game_run.h"
 #include "support/script_pack.h"
 #include "support/temp_dir.h"
 
@@ -196,23 +197,29 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
   ASSERT_EQ(pid_, -1) << "the game did not end by itself";
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
   EXPECT_EQ(rktest::readBytes(dir_.file("stderr.txt")), "");
+  EXPECT_FALSE(fsys::exists(rktest::gameErrorLog(dir_))) << rktest::readBytes(rktest::gameErrorLog(dir_).string());
 
-  // What each picture must show, in its own colours: the menu panel's frame
-  // and the drifting stars of the title and the results, the shaded 3D stage
-  // with the HUD's shield gauge.
-  constexpr int kCursor[3] = {96, 160, 255};  // frames, the cursor and the full gauge
+  // What each picture must show, in its own colours: the title and the
+  // results show the game's name over the drifting stars and a framed panel;
+  // the stage is a shaded 3D scene under the HUD's score digits and shield gauge.
+  constexpr int kCursor[3] = {96, 160, 255};  // panel frames and the full gauge
+  constexpr int kTitle[3] = {255, 208, 96};   // the game's name
+  constexpr int kText[3] = {230, 236, 255};   // the HUD's score
   constexpr int kStar[3] = {120, 132, 160};
   struct Expect {
     const char* scene;
-    int minColours;          // distinct colours over the whole picture
+    int minColours;  // distinct colours over the whole picture
     double minNotBackground;
-    int box[4];              // where the panel frame or the gauge lies
-    int minCursorPixels;     // of the cursor colour inside the box
-    int minStarPixels;       // over the whole picture
+    int frameBox[4];  // where the panel frame or the gauge lies
+    int minFramePixels;
+    const int* textColour;
+    int textBox[4];  // the game's name, or the score's digits
+    int minTextPixels;
+    int minStarPixels;  // over the whole picture
   } expects[] = {
-      {"title", 4, 0.005, {380, 180, 900, 440}, 1000, 40},
-      {"stage", 48, 0.3, {130, 650, 460, 690}, 3000, 0},
-      {"results", 4, 0.005, {320, 180, 960, 580}, 1000, 40},
+      {"title", 4, 0.005, {380, 140, 900, 530}, 1000, kTitle, {400, 20, 880, 80}, 60, 40},
+      {"stage", 48, 0.3, {130, 640, 460, 672}, 3000, kText, {125, 25, 300, 65}, 40, 0},
+      {"results", 4, 0.005, {300, 140, 980, 620}, 1000, kTitle, {400, 20, 880, 80}, 60, 40},
   };
   for (const Expect& e : expects) {
     SCOPED_TRACE(e.scene);
@@ -223,8 +230,11 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
     const Measure whole = measure(image, 0, 0, kWidth, kHeight);
     EXPECT_GE(whole.distinctColours, e.minColours);
     EXPECT_GT(whole.notBackground, e.minNotBackground);
-    EXPECT_GE(countNear(image, e.box[0], e.box[1], e.box[2], e.box[3], kCursor[0], kCursor[1], kCursor[2]),
-              e.minCursorPixels);
+    const int* f = e.frameBox;
+    EXPECT_GE(countNear(image, f[0], f[1], f[2], f[3], kCursor[0], kCursor[1], kCursor[2]), e.minFramePixels);
+    const int* t = e.textBox;
+    EXPECT_GE(countNear(image, t[0], t[1], t[2], t[3], e.textColour[0], e.textColour[1], e.textColour[2]),
+              e.minTextPixels);
     EXPECT_GE(countNear(image, 0, 0, kWidth, kHeight, kStar[0], kStar[1], kStar[2]), e.minStarPixels);
   }
 }

@@ -34,7 +34,7 @@ COLOUR = {}
 Frame = { next = function() end }
 )";
 
-class VirtualPad : public ::testing::Test {
+class GamePad : public ::testing::Test {
  protected:
   void SetUp() override {
     for (unsigned pad = 0; pad < host::input::kPadCount; ++pad) host::input::injectDisconnected(pad);
@@ -105,7 +105,7 @@ class VirtualPad : public ::testing::Test {
   rk::driver::xinput::XInputDriver driver_;
 };
 
-TEST_F(VirtualPad, DpadAndButtonsMoveAndChooseInTheGamesMenu) {
+TEST_F(GamePad, DpadAndButtonsMoveAndChooseInTheGamesMenu) {
   struct Case {
     VirtualButton button;
     const char* result;  // what the menu does with the press
@@ -125,7 +125,7 @@ TEST_F(VirtualPad, DpadAndButtonsMoveAndChooseInTheGamesMenu) {
   }
 }
 
-TEST_F(VirtualPad, StickAndDpadSteerThePlayersFlight) {
+TEST_F(GamePad, StickAndDpadSteerThePlayersFlight) {
   EXPECT_EQ(stick(), "0.0 0.0");
   struct Case {
     const char* name;
