@@ -180,4 +180,161 @@ TEST(Fights, EnemiesFireBulletsAndLasersForTenSeconds) {
   EXPECT_LT(figures["target_hp"], 1000) << "something hit the target";
 }
 
+
+// An auto pilot flies the player's body for twenty seconds against waves of
+// enemies inside the game's collision groups, with the status unit's score
+// display, combo gauge and shield gauge entered. It lines up with the nearest
+// enemy and fires beam shots; the enemies come down the area and fire sphere
+// bullets at it. The figures: kills, the score, how many times a finished
+// chain paid the score, the player's hit points and the shield gauge's value.
+constexpr char kPlayAutoexec[] = R"(
+local FRAMES = 1200  -- twenty seconds at 1/60 s
+local DT = 1 / 60
+
+function main()
+  setFixFrame(true)
+  setGlobalVariable("PlayerModeCtrl", 1)
+  local manager = getGameManager():getEnemyManager()
+  -- Sparks and explosions play on the effect cameras' units.
+  local effects = {}
+  for _, camera in ipairs({ CAMERA.ACTOR_EFFECT, CAMERA.EFFECT, CAMERA.MAP_EFFECT }) do
+    effects[#effects + 1] = createEffectUnit(camera, 10, 0, 0, 0, 64)
+  end
+
+  -- The status display: score, combo chain paying the score, shield.
+  local unit = createGameStatusUnit()
+  local hud = createGfxModel()
+  hud:setRenderCameraBit(cameraBit(CAMERA.STATUS))
+  local score = createGameStatusScoreDisplay(hud)
+  unit:entryScoreDisplay(score)
+  local combo = createGameStatusComboGauge(hud, 30)
+  unit:entryComboGauge(combo)
+  combo:entryNotifyComboEndToScoreDisplay(score)
+  combo:run()
+  local shield = createGameStatusShiledGauge()
+  shield:setMaxGauge(100) shield:setNowGauge(100)
+  unit:entryShieldGauge(shield)
+
+  -- The collision groups over the sides' lists.
+  local players, shots, enemyBodies = createRigidBodySphereList(), createRigidBodyCapsuleList(), createRigidBodySphereList()
+  local bullets = createEnemyBulletRigidBodySphereList()
+  local groups = { createColGroupBeamShotEnemySphere(), createColGroupPlayerEnemySphere() }
+  groups[1]:setCollisionGroup(shots, enemyBodies)
+  groups[2]:setCollisionGroup(players, enemyBodies)
+
+  local player = createPlayerActor()
+  player:setHpMax(100) player:setHp(100) player:setNoDamageFlag(false)
+  local body = createPlayerColRigidBody()
+  body:setOwner(player) body:setRadius(0.8) body:setValid(true)
+  local px, pz = 0, -5
+  body:setPos(px, 0, pz) body:syncForced()
+  players:push(body)
+  groups[3] = createColGroupPlayerEnemyBulletSphere()
+  groups[3]:setPlayer(body) groups[3]:setBulletList(bullets)
+  for _, g in ipairs(groups) do addCollisionGroup(g) end
+
+  local enemies, live, kills = {}, {}, 0
+  local function spawnWave(wave)
+    for i = 1, 4 do
+      local enemy = manager:createEnemy(i - 1)
+      enemy:setHpMax(2) enemy:setHp(2) enemy:setNoDamageFlag(false)
+      local b = createEnemyRigidBodySphere()
+      enemy:entryRootSphereBody(b)
+      local x = (i - 2.5) * 2.5 + (wave % 3 - 1) * 3
+      b:setOwner(enemy) b:setRadius(1) b:setValid(true) b:setPos(x, 0, 25) b:syncForced()
+      enemyBodies:push(b)
+      enemies[#enemies + 1] = { enemy = enemy, body = b, x = x, z = 25, reload = i * 0.4 }
+    end
+  end
+  local function dropEnemy(i)
+    local e = table.remove(enemies, i)
+    enemyBodies:remove(e.body)
+    e.body:setValid(false)
+    e.body:setOwner(nil)
+    e.enemy:entryRootSphereBody(nil)
+    e.enemy:finalize()
+  end
+  local function fire(list, b, x, z, vx, vz, damage, lifetime)
+    b:setHp(damage) b:setPos(x, 0, z) b:setVelocity(vx, 0, vz) b:setValid(true)
+    list:push(b)
+    live[#live + 1] = { body = b, list = list, time = lifetime }
+  end
+
+  local paid, lastScore, shotTimer, wave = 0, 0, 0, 0
+  for frame = 1, FRAMES do
+    -- A wave every six seconds: its kills make one chain, which ends and
+    -- pays before the next wave's first kill.
+    if (frame - 1) % 360 == 0 then wave = wave + 1 spawnWave(wave) end
+    -- The pilot lines up with the nearest enemy and keeps firing.
+    local target
+    for _, e in ipairs(enemies) do
+      if not target or e.z < target.z then target = e end
+    end
+    local tx = target and target.x or 0
+    px = px + math.max(-1, math.min(1, (tx - px) / 2)) * 12 * DT
+    body:setPos(px, 0, pz)
+    shotTimer = shotTimer - DT
+    if shotTimer <= 0 then
+      shotTimer = 0.1
+      fire(shots, createBulletBeamShot(), px, pz + 1.5, 0, 60, 1, 1)
+    end
+    -- Enemies come down the area and fire at the player.
+    for i = #enemies, 1, -1 do
+      local e = enemies[i]
+      e.z = e.z - 4 * DT
+      e.body:setPos(e.x, 0, e.z)
+      e.reload = e.reload - DT
+      if e.reload <= 0 then
+        e.reload = 1.6
+        local dx, dz = px - e.x, pz - e.z
+        local d = math.sqrt(dx * dx + dz * dz)
+        fire(bullets, createEnemyBulletRigidBodySphere(), e.x, e.z - 1, dx / d * 14, dz / d * 14, 2, 4)
+      end
+      e.body:runDeadInfo()
+      if e.enemy:isDead() then kills = kills + 1 dropEnemy(i)
+      elseif e.z < -15 then dropEnemy(i) end
+    end
+    for i = #live, 1, -1 do
+      local l = live[i]
+      l.time = l.time - DT
+      if l.time <= 0 or not l.body:isValid() then
+        l.list:remove(l.body)
+        l.body:finalize()
+        table.remove(live, i)
+      end
+    end
+    local now = score:get()
+    if now > lastScore then paid = paid + 1 lastScore = now end
+    coroutine.yield()
+  end
+
+  for _, g in ipairs(groups) do removeCollisionGroup(g) end
+  local file = io.open("figures.txt", "w")
+  file:write(string.format("kills %d\nscore %d\ncombos_paid %d\nplayer_hp %f\nshield %f\n",
+    kills, score:get(), paid, player:getHp(), shield:getNowGauge()))
+  file:close()
+  exitGame()
+  coroutine.yield()
+end
+entryCoRoutine("main")
+)";
+
+TEST(Fights, AnAutoPilotedPlayerScoresCombosAndTakesDamageInTwentySeconds) {
+  rktest::TempDir dir;
+  std::map<std::string, double> figures = play(dir, kPlayAutoexec);
+  SCOPED_TRACE(rktest::readBytes(dir.file("figures.txt")));
+  for (const char* key : {"kills", "score", "combos_paid", "player_hp", "shield"})
+    EXPECT_EQ(figures.count(key), 1u) << key;
+  EXPECT_GE(figures["kills"], 2);
+  EXPECT_GT(figures["score"], 0);
+  EXPECT_GE(figures["combos_paid"], 1);
+  // A chain pays 1000 for each of its kills beyond the first; nothing else
+  // scores here.
+  EXPECT_EQ(static_cast<long long>(figures["score"]) % 1000, 0);
+  EXPECT_LE(figures["score"], (figures["kills"] - figures["combos_paid"]) * 1000);
+  EXPECT_LT(figures["player_hp"], 100) << "the player was hit";
+  EXPECT_GT(figures["player_hp"], 0) << "and survived";
+  EXPECT_FLOAT_EQ(figures["shield"], figures["player_hp"]) << "the body shows its hit points on the shield gauge";
+}
+
 }  // namespace
