@@ -225,4 +225,28 @@ TEST_F(StatusScript, AScriptMadeGfxModelCarriesThePieces) {
   run("score = nil bar = nil collectgarbage()");
 }
 
+// The gauge item of a script-made window shows the chain time once the unit
+// has it: the window runs the synchroniser before it draws.
+TEST_F(StatusScript, AScriptWindowGaugeItemFollowsTheComboTime) {
+  const rk::script::LuaFunctionTable graphics = rk::script::graphicsFunctionTable();
+  rk::script::registerLuaFunctions(L, graphics.pairs, graphics.count);
+  run("hud = createGfxModel() hud:setVisible(true) win = hud:createWindow() item = win:createGauge()"
+      " item:setNowGauge(50) unit = createGameStatusUnit() unit:entryComboGaugeWindowItem(item)"
+      " combo = createGameStatusComboGauge(gfx, 30) unit:entryComboGauge(combo) combo:setComboMax()");
+  EXPECT_EQ(log_.entries("status::StatusUnit::lua_entryComboGaugeWindowItem"), 0u) << log_.text();
+  lua_getglobal(L, "hud");
+  rk::gfx::GfxModel* hud = rk::script::gph::toGfxModel(L, -1);
+  lua_pop(L, 1);
+  ASSERT_NE(hud, nullptr);
+  context->beginCommandList(camera, false, false);
+  hud->drawCommands(0);
+  context->closeNowCommandList();
+  context->closeDraw();
+  context->present(1);
+  EXPECT_EQ(run("return item:getNowGauge()"), "4");
+  // The window goes first and takes its sync list with it (a unit collected
+  // first would leave the window a stale synchroniser).
+  run("item = nil win = nil hud = nil collectgarbage()");
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 // order, and what they draw.
 #include "gfx/gfx_model_command/rk_gfx_billboard.h"
 #include "gfx/gfx_model_command/rk_gfx_laser.h"
+#include "script/rk_script_gfx_parts.h"
 #include "script_gfx_model/gfx_model_api_fixture.h"
 
 namespace gfxmodelapitest {

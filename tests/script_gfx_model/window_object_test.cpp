@@ -137,6 +137,7 @@ TEST_F(WindowApi, ItemsOutliveTheirWindow) {
   EXPECT_EQ(item("s")->owner(), nullptr);
   ASSERT_EQ(run("s:setString('x') s:calcSize() loc:setLocate(1, 2) check(join(loc:getLocate()) == '1,2')\n"
                 "m:setCursor(2) check(m:getCursor() == 2) check(m:movingCursor(1))\n"
+                "m:setCursor(2147483647) m:setCursor(-2) check(m:getCursor() == 4294967294)\n"
                 "s, m, loc = nil, nil, nil"),
             "");
   collect();

@@ -6,10 +6,9 @@
 #include "gfx/gfx_model_command/rk_gfx_billboard.h"
 #include "rk_script_gfx_model_internal.h"
 #include "rk_script_lua_pin.h"
+#include "script/rk_script_gfx_parts.h"
 
 namespace rk::script::gph {
-
-const LuaClass kBillboardChipClass{"rk::gfx::gfx_model_command::BillboardChip"};
 
 namespace {
 

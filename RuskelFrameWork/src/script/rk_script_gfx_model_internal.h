@@ -104,8 +104,6 @@ int lua_GfxModel_createWorldMatrix(lua_State* L);
 int lua_GfxModel_createBillBoard(lua_State* L);
 int lua_GfxModel_createLaser(lua_State* L);
 int lua_GfxModel_createWindow(lua_State* L);
-// Billboard chips are objects of their own, linked to the chip.
-extern const LuaClass kBillboardChipClass;
 
 // Colour, lighting, line, ribbon, draw-flash and wipe commands.
 int lua_GfxModel_createAmbientColor(lua_State* L);

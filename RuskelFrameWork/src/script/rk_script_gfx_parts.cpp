@@ -5,7 +5,7 @@
 
 namespace rk::script::gph {
 
-// kBillboardChipClass is defined beside the billboard script object that hands chips out.
+const LuaClass kBillboardChipClass{"rk::gfx::gfx_model_command::BillboardChip"};
 const LuaClass kCapsuleLaserPartClass{"rk::gfx::gfx_model_command::CapsuleLaser"};
 
 rk::gfx::gfx_model_command::BillboardChip* toBillboardChip(lua_State* L, int index) {

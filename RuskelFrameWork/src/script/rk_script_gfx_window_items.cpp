@@ -27,6 +27,9 @@ int releaseWindowItem(lua_State* L) {
   return noResults(L);
 }
 
+// Public: game code takes gauge items as arguments.
+RK_WINDOW_ITEM_CLASS(kWindowItemGaugeClass, "rk::gfx::gfx_model_command::WindowItemGauge");
+
 int pushWindowItem(lua_State* L, gfx::gfx_model_command::WindowItemAdapter* item, const LuaClass& cls,
                    const luaL_Reg* methods) {
   if (item->owner()) item->owner()->addItem(item);
@@ -41,7 +44,6 @@ using cmd::GfxWindow;
 RK_WINDOW_ITEM_CLASS(kStringItemClass, "rk::gfx::gfx_model_command::WindowItemString");
 RK_WINDOW_ITEM_CLASS(kFontAdapterItemClass, "rk::gfx::gfx_model_command::WindowItemFontAdapter");
 RK_WINDOW_ITEM_CLASS(kLocateItemClass, "rk::gfx::gfx_model_command::WindowItemLocate");
-RK_WINDOW_ITEM_CLASS(kGaugeClass, "rk::gfx::gfx_model_command::WindowItemGauge");
 RK_WINDOW_ITEM_CLASS(kSetFontItemClass, "rk::gfx::gfx_model_command::WindowItemSetFont");
 RK_WINDOW_ITEM_CLASS(kPopFontItemClass, "rk::gfx::gfx_model_command::WindowItemPopFont");
 
@@ -180,7 +182,7 @@ int lua_Gfx_Window_Locate_getLocate(lua_State* L) {
 
 #define RK_GAUGE_RECORD(name)                                                         \
   cmd::WindowItemGauge::Record* gauge = nullptr;                                      \
-  if (auto* item = toWindowItem<cmd::WindowItemGauge>(L, 1, kGaugeClass)) gauge = &item->record(); \
+  if (auto* item = toWindowItem<cmd::WindowItemGauge>(L, 1, kWindowItemGaugeClass)) gauge = &item->record(); \
   else RK_GPH_REPORT_NULL("lua_GfxWindow_Item_Gauge_" name)
 
 template <class T>
@@ -295,7 +297,7 @@ int lua_GfxModel_Window_createLocate(lua_State* L) {
 
 int lua_GfxModel_Window_createGauge(lua_State* L) {
   RK_CREATOR_WINDOW("lua_GfxModel_Window_createGauge");
-  return pushWindowItem(L, new cmd::WindowItemGauge(window), kGaugeClass, kGaugeMethods);
+  return pushWindowItem(L, new cmd::WindowItemGauge(window), kWindowItemGaugeClass, kGaugeMethods);
 }
 
 // face, pen, quality: a new outline font of pixel size 1, set up with an

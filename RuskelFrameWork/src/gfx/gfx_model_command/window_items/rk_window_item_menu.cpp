@@ -110,7 +110,8 @@ void WindowItemMenu::setCursor(std::uint32_t index) {
 // scroll.
 std::uint32_t WindowItemMenu::quietStretchEnd(std::uint32_t c, std::uint32_t index, bool up) {
   const std::uint32_t last = up ? index - 1 : index + 1;  // the last line before index
-  if (c == last || !owner()) return c;
+  if (c == last) return c;
+  if (!owner()) return last;  // no window: no move scrolls anything
   const float fh = rowHeight();
   const float orgY = owner()->impl().org_.y;
   const long n = static_cast<long>(state_.columns.size());
