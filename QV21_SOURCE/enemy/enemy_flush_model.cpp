@@ -16,18 +16,7 @@ constexpr float kAlmostOne = 0.9999999f;
 
 // Keeps the model's script object reachable from the component's while the
 // link holds, so the collector cannot free a model the flush still lights.
-void keepModelObject(lua_State* L, int valueIndex) {
-  lua_getuservalue(L, 1);
-  if (!lua_istable(L, -1)) {
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setuservalue(L, 1);
-  }
-  lua_pushvalue(L, valueIndex);
-  lua_setfield(L, -2, "model");
-  lua_pop(L, 1);
-}
+void keepModelObject(lua_State* L, int valueIndex) { rk::script::keepLinked(L, "model", valueIndex); }
 
 }  // namespace
 

@@ -24,17 +24,4 @@ rk::gfx::Model* toModel(lua_State* L, int index) {
   return rk::script::toLuaObject<rk::gfx::Model>(L, index, rk::script::gph::kModelClass);
 }
 
-void keepLinked(lua_State* L, const char* key, int valueIndex) {
-  lua_getuservalue(L, 1);
-  if (!lua_istable(L, -1)) {
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setuservalue(L, 1);
-  }
-  lua_pushvalue(L, valueIndex);
-  lua_setfield(L, -2, key);
-  lua_pop(L, 1);
-}
-
 }  // namespace qv21::sync

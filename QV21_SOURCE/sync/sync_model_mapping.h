@@ -33,6 +33,6 @@ bool mapToActorCamera(const rk::gfx::GModel& model, const rk::math::Matrix& m, r
 rk::gfx::Model* toModel(lua_State* L, int index);
 // Keeps the script object at `valueIndex` reachable from the object at index 1
 // under `key`, so the collector cannot free what a link still names.
-void keepLinked(lua_State* L, const char* key, int valueIndex);
+using rk::script::keepLinked;
 
 }  // namespace qv21::sync

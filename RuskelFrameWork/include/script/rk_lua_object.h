@@ -92,6 +92,23 @@ template <class T>
 T* toLuaObject(lua_State* L, int index, const LuaClass& cls) {
   return static_cast<T*>(toLuaObject(L, index, cls));
 }
+// Engine objects link each other by plain pointer; the script objects behind
+// such a link are kept reachable from the linking object's userdata (at index
+// 1), so that the collector cannot free a linked object while its linker is
+// still reachable. Stores the value at `valueIndex` under `key` in the
+// userdata's user value (nil forgets it). Call before the stack is cleared.
+inline void keepLinked(lua_State* L, const char* key, int valueIndex) {
+  lua_getuservalue(L, 1);
+  if (!lua_istable(L, -1)) {
+    lua_pop(L, 1);
+    lua_newtable(L);
+    lua_pushvalue(L, -1);
+    lua_setuservalue(L, 1);
+  }
+  lua_pushvalue(L, valueIndex);
+  lua_setfield(L, -2, key);
+  lua_pop(L, 1);
+}
 // Writes the error-log entry of a method that was handed no usable object.
 void reportNullObject(const char* functionName);
 

@@ -23,24 +23,9 @@ int createCollisionRigidBodyOBBGeo(lua_State* L);
 
 namespace rk::script::rigidbody {
 
-// Engine objects link each other by plain pointer; the script objects behind
-// such a link are kept reachable from the linking object's userdata (at index
-// 1) so that the collector cannot free a linked object while its linker is
-// still reachable. Call before the stack is cleared.
-
-// Stores the value at `valueIndex` under `key` (nil forgets it).
-inline void keepLinked(lua_State* L, const char* key, int valueIndex) {
-  lua_getuservalue(L, 1);
-  if (!lua_istable(L, -1)) {
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setuservalue(L, 1);
-  }
-  lua_pushvalue(L, valueIndex);
-  lua_setfield(L, -2, key);
-  lua_pop(L, 1);
-}
+// Script objects behind plain-pointer links stay reachable through
+// rk::script::keepLinked (rk_lua_object.h).
+using rk::script::keepLinked;
 
 // Appends the value at `valueIndex` to the kept members.
 inline void keepMember(lua_State* L, int valueIndex) {
