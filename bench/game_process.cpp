@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "qv21_game_libraries.h"
 #include "res/rk_pack_writer.h"
 
 namespace {
@@ -34,8 +35,14 @@ function main() while true do coroutine.yield() end end
 entryCoRoutine("main")
 )";
 
+// The bytes of a file, or none.
+std::vector<std::uint8_t> fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // A data folder with the build's shader and texture packs and a script pack
-// holding only the autoexec above.
+// holding the autoexec above beside the modules the boot preloads.
 class GameFolder {
  public:
   GameFolder() {
@@ -44,8 +51,11 @@ class GameFolder {
     for (const char* pack : {"shaders.pkp", "textures.pkp"})
       fsys::copy_file(kBinary + "/data/" + pack, dir_ + "/" + pack, fsys::copy_options::overwrite_existing);
     std::vector<std::uint8_t> file;
-    rk::res::buildPackFile({{"script/autoexec.a", std::vector<std::uint8_t>(kAutoexec, kAutoexec + sizeof kAutoexec - 1)}},
-                           file);
+    std::vector<rk::res::PackEntry> scripts = {
+        {"script/autoexec.a", std::vector<std::uint8_t>(kAutoexec, kAutoexec + sizeof kAutoexec - 1)}};
+    for (const std::string& module : qv21::preloadedModules())
+      scripts.push_back({module + ".a", fileBytes(std::string(RK_SOURCE_DIR) + "/data/" + module + ".lua")});
+    rk::res::buildPackFile(scripts, file);
     std::ofstream(dir_ + "/script.pkp", std::ios::binary).write(reinterpret_cast<const char*>(file.data()), file.size());
     fsys::create_directories(dir_ + "/home");
     fsys::create_directories(dir_ + "/run");
