@@ -117,7 +117,9 @@ TEST_F(StateCommandApi, CreatorsAppendTheirCommandWithItsMethodsAndCollector) {
     EXPECT_EQ(methodsOf("c"), c.methods) << c.create;
     EXPECT_EQ(collectorOf("c"), c.deleteList ? &rk::gfx::GfxModel::deleteList : &rk::script::gph::releaseGfxCommand)
         << c.create;
-    if (c.initial) EXPECT_TRUE(c.initial(made)) << c.create;
+    if (c.initial) {
+      EXPECT_TRUE(c.initial(made)) << c.create;
+    }
   }
   EXPECT_EQ(model->commands().size(), std::size(cases));
   EXPECT_TRUE(log.empty()) << log.text();

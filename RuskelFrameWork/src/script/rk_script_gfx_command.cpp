@@ -25,11 +25,6 @@ namespace cmd = gfx::command;
 // The manager that new commands join; null (reported) when there is none.
 GfxListManager* displayList() { return GfxListManager::getInstance(); }
 
-int done(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
-
 // The text as the font's formatting without arguments leaves it: "%%"
 // becomes "%", every other character stays, at most 1023 bytes. Texts are
 // never handed to the formatter itself, so directives read no arguments.
