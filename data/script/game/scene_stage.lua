@@ -23,6 +23,12 @@ local function createStatus()
     status.model:setRenderCameraBit(cameraBit(CAMERA.STATUS))
     status.score = createGameStatusScoreDisplay(status.model)
     Guard.method(status.unit, "entryScoreDisplay", status.score)
+    -- Kills in quick succession build a chain on the combo gauge; a finished
+    -- chain pays the score display.
+    status.combo = Guard.call("createGameStatusComboGauge", status.model, TASK_PRIORITY.STATUS)
+    Guard.method(status.unit, "entryComboGauge", status.combo)
+    Guard.method(status.combo, "entryNotifyComboEndToScoreDisplay", status.score)
+    Guard.method(status.combo, "run")
   end
   -- The player's body writes its hit points into the entered shield gauge.
   status.shield = Guard.call("createGameStatusShiledGauge")
@@ -32,14 +38,19 @@ local function createStatus()
   return status
 end
 
--- The auto pilot: lines up with the nearest enemy, weaves when there is
--- none, and keeps firing.
+-- The auto pilot: lines up with the nearest enemy (or picks up an item),
+-- weaves when there is neither, steers away from the bullets closing in
+-- and keeps firing.
 local function pilot(stage)
   local x, z = stage.player:position()
   local target = stage.waves:nearest(x, z)
   local tx = target and target.x or math.sin(stage.time * 0.9) * 8
-  local tz = math.sin(stage.time * 0.6) * 4
-  return clamp((tx - x) / 3, -1, 1), clamp((tz - z) / 3, -1, 1), true
+  local tz = math.sin(stage.time * 0.6) * 4 - 2
+  local item = stage.waves.items and stage.waves.items:nearest(x, z)
+  if item and item.z < z + 10 then tx, tz = item.x, item.z end
+  local sx, sz = clamp((tx - x) / 3, -1, 1), clamp((tz - z) / 3, -1, 1)
+  local dx, dz, danger = stage.waves.bullets:dodge(x, z, StagePlayer.AREA)
+  return clamp(sx * (1 - danger) + dx, -1, 1), clamp(sz * (1 - danger) + dz, -1, 1), true
 end
 
 local function drawHud(stage)
@@ -86,6 +97,7 @@ function Stage:init()
   self.status = createStatus()
   Guard.method(self.status.shield, "setNowGauge", 100)
   Guard.method(self.status.score, "clear")
+  Guard.method(self.status.combo, "setComboZero")
   Guard.method(self.status.unit, "setVisible", true)
   Guard.method(self.status.model, "setVisible", true)
   self.statusCamera = createCamera(CAMERA.STATUS)
