@@ -51,7 +51,7 @@ bool prepareStageFolder(const rktest::TempDir& dir, const std::string& autoexec)
     if (error) return false;
   }
   rktest::PackSources scripts = rktest::gameScripts(autoexec);
-  for (const char* module : {"guard", "stage_collision", "stage_bullets", "stage_items", "stage_waves"})
+  for (const char* module : {"guard", "stage_collision", "stage_player", "stage_bullets", "stage_items", "stage_waves"})
     scripts.push_back({std::string("script/game/") + module + ".a",
                        rktest::readBytes(std::string(RK_SOURCE_DIR) + "/data/script/game/" + module + ".lua")});
   return rktest::writePack(dir.file("data/script.pkp"), scripts);
@@ -82,7 +82,7 @@ end
 
 function main()
   setFixFrame(true)
-  for _, m in ipairs({ "guard", "stage_collision", "stage_bullets", "stage_items", "stage_waves" }) do
+  for _, m in ipairs({ "guard", "stage_collision", "stage_player", "stage_bullets", "stage_items", "stage_waves" }) do
     includeModule("script/game/" .. m)
   end
   -- What a stage has: the effect unit of the pick-up messages, the status unit
@@ -90,11 +90,11 @@ function main()
   local effects = createEffectUnit(CAMERA.EFFECT, 10, 0, 0, 0, 64)
   local unit = createGameStatusUnit()
   local collision = StageCollision.new()
-  local pilot = createPlayerActor()
-  pilot:setHpMax(1000) pilot:setHp(1000) pilot:setNoDamageFlag(false)
-  local body = createPlayerColRigidBody()
-  body:setOwner(pilot) body:setRadius(0.8) body:setValid(true) body:setPos(0, 0, -5) body:syncForced()
-  collision:add("players", body)
+  -- The stage's player, held still at (0, -5).
+  local player = StagePlayer.new(collision)
+  local pilot = player.actor
+  pilot:setHpMax(1000) pilot:setHp(1000)
+  player:update(0, 0, -1, false)
   local bullets = StageBullets.new(collision)
   local items = StageItems.new(collision)
 
@@ -110,6 +110,7 @@ function main()
   stray.body:finalize()
   local most, turned = 0, 0
   for frame = 1, 6 * 60 do
+    player:update(1 / 60, 0, 0, false)
     bullets:update(1 / 60)
     items:update(1 / 60)
     most = math.max(most, bullets:count())

@@ -9,6 +9,9 @@
 -- capsule ribbons and bendable lasers green poly lines on one gfx model of
 -- the actor camera.
 --
+-- The stage's waves own the stage's one StageBullets (`stage.waves.bullets`);
+-- a boss fires through it too, so the pilot sees its bullets as well.
+--
 -- The API (x, z are play-area coordinates on the actors' plane y = 0; speeds
 -- in units a second; angles in radians, 0 = towards -z, the player's side,
 -- growing towards +x):
@@ -20,7 +23,9 @@
 --                                         a fan of `count` bullets `spread`
 --                                         apart, centred on the player
 --   b:ring(kind, x, z, speed, count [, offset [, opts]])
---   b:laser(x, z, angle, speed [, length [, opts]])  a growing laser
+--   b:laser(x, z, angle, speed [, length [, opts]])  a growing laser (its
+--                                         capsule and ribbon reach twice
+--                                         `length` behind the head)
 --   b:aimedLaser(x, z, speed [, length [, opts]])
 --   b:chain(x, z, speed [, length [, opts]])  a bendable laser whose head
 --                                         turns towards the player (opts.turn,
@@ -84,6 +89,10 @@ function StageBullets:init(collision)
   self.fired = { sphere = 0, capsule = 0, laser = 0, chain = 0 }
   self.gfx = createGfxModel()
   self.gfx:setRenderCameraBit(cameraBit(CAMERA.ACTOR))
+  -- Untextured: the ribbons take the colour alone.
+  local texture = self.gfx:createSetTexture()
+  texture:setTexture(0, nil)
+  texture:setTexture(1, nil)
   local colour = self.gfx:createSetColor()
   colour:setColor(LASER_COLOUR)
   self.gfx:setVisible(true)
@@ -167,7 +176,7 @@ function StageBullets:laser(x, z, angle, speed, length, opts)
   opts = opts or {}
   local body = createEnemyBulletRigidBodyLaserCapsule()
   local dx, dz = direction(angle)
-  body:setTotalLength(length or 8)
+  body:setTotalLength(length or 5)
   body:setBaseAxis(dx, 0, dz)
   body:setHp(opts.damage or DAMAGE.laser)
   body:setRadius(LASER_RADIUS)

@@ -23,6 +23,8 @@ function StagePlayer:init(collision)
   self.actor = Guard.call("createPlayerActor")
   Guard.method(self.actor, "setHpMax", HP)
   Guard.method(self.actor, "setHp", HP)
+  -- Actors start out of harm's way; the stage's player can be hit.
+  Guard.method(self.actor, "setNoDamageFlag", false)
   self.body = Guard.call("createPlayerColRigidBody")
   Guard.method(self.body, "setRadius", 0.8)
   Guard.method(self.body, "setOwner", self.actor)

@@ -25,8 +25,10 @@ local KINDS = {
 -- comes at about 75 s) and none after 145 s (the boss at about 150 s).
 StageWaves.STAGE01 = {
   { at = 2, kind = "drone", count = 5, formation = "line" },
-  { at = 8, kind = "drone", count = 6, formation = "vee" },
+  { at = 7, kind = "drone", count = 6, formation = "vee" },
+  { at = 11, kind = "laser", count = 1, formation = "centre" },
   { at = 14, kind = "gunner", count = 2, formation = "pair" },
+  { at = 16, kind = "bender", count = 1, formation = "centre" },
   { at = 19, kind = "lancer", count = 4, formation = "line" },
   { at = 25, kind = "spinner", count = 1, formation = "centre" },
   { at = 29, kind = "drone", count = 8, formation = "arc" },
@@ -107,6 +109,8 @@ function StageWaves:spawn(kind, x, z, index)
   model:setRenderCameraBit(cameraBit(CAMERA.ACTOR))
   Guard.method(enemy, "setHpMax", spec.hp)
   Guard.method(enemy, "setHp", spec.hp)
+  -- Enemies come out of the pool unhurtable; these can be shot down.
+  Guard.method(enemy, "setNoDamageFlag", false)
   Guard.method(enemy, "entryRootSphereBody", body)
   Guard.method(body, "setOwner", enemy)
   Guard.method(body, "setModel", model)
@@ -137,7 +141,7 @@ local FIRE = {
     b:aimed("capsule", e.x, e.z - 1, 13)
   end,
   ring = function(b, e) b:ring("sphere", e.x, e.z, 7, 12, e.shots * 0.13) end,
-  laser = function(b, e) b:aimedLaser(e.x, e.z - 1, 18, 9) end,
+  laser = function(b, e) b:aimedLaser(e.x, e.z - 1, 18, 4) end,
   chain = function(b, e) b:chain(e.x, e.z - 1, 11, 8) end,
   wide = function(b, e)
     b:aimed("capsule", e.x, e.z - 1, 9, 7, 0.3)
