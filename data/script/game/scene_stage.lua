@@ -101,6 +101,12 @@ function Stage:init()
   Guard.method(self.status.unit, "setVisible", true)
   Guard.method(self.status.model, "setVisible", true)
   self.statusCamera = createCamera(CAMERA.STATUS)
+  -- The status display's camera looks down +z at its own plane, where the
+  -- combo banner slides in on the right.
+  self.statusCamera:normalSetup()
+  self.statusCamera:setEye(0, 0, -10)
+  self.statusCamera:setAt(0, 0, 0)
+  self.statusCamera:setUp(0, 1, 0)
 end
 
 function Stage:score()

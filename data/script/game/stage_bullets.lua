@@ -41,7 +41,7 @@ StageBullets = Instance.class()
 
 -- Bullets beyond these bounds have left the play area.
 local AREA = { left = -24, right = 24, near = -14, far = 30 }
-local DAMAGE = { sphere = 4, capsule = 6, laser = 8, chain = 3 }
+local DAMAGE = { sphere = 2, capsule = 3, laser = 5, chain = 2 }
 local RADIUS = { sphere = 0.4, capsule = 0.25 }
 local CAPSULE_HEIGHT = 1.2
 local MODELS = { sphere = "model/bullet/bullet.mdl", capsule = "model/needle/needle.mdl" }
@@ -61,6 +61,26 @@ local LISTS = {
   chain = { list = "createEnemyBulletRigidBodySphereCapsuleListList",
             group = "createColGroupPlayerEnemyBulletCapsuleLaserList" },
 }
+
+-- Bad arguments fire nothing: every number must be a finite number.
+local function finite(...)
+  for i = 1, select("#", ...) do
+    local v = select(i, ...)
+    if type(v) ~= "number" or v ~= v or v == math.huge or v == -math.huge then return false end
+  end
+  return true
+end
+
+local function num(v, default)
+  return finite(v) and v or default
+end
+
+-- A count of bullets in one pattern: a whole number from 1 to MAX_PATTERN.
+local MAX_PATTERN = 64
+local function patternCount(n, default)
+  n = finite(n) and math.floor(n) or default
+  return math.max(1, math.min(MAX_PATTERN, n))
+end
 
 local function outside(x, z)
   return x == nil or x < AREA.left or x > AREA.right or z < AREA.near or z > AREA.far
@@ -89,12 +109,17 @@ function StageBullets:init(collision)
   self.fired = { sphere = 0, capsule = 0, laser = 0, chain = 0 }
   self.gfx = createGfxModel()
   self.gfx:setRenderCameraBit(cameraBit(CAMERA.ACTOR))
-  -- Untextured: the ribbons take the colour alone.
-  local texture = self.gfx:createSetTexture()
-  texture:setTexture(0, nil)
-  texture:setTexture(1, nil)
+  -- Untextured: the ribbons take the colour alone. The command objects are
+  -- kept: collecting one takes its command out of the gfx model.
+  self.states = {}
+  for stage = 0, 1 do
+    local texture = self.gfx:createSetTexture()
+    texture:setTexture(stage, nil)
+    self.states[#self.states + 1] = texture
+  end
   local colour = self.gfx:createSetColor()
   colour:setColor(LASER_COLOUR)
+  self.states[#self.states + 1] = colour
   self.gfx:setVisible(true)
 end
 
@@ -116,12 +141,12 @@ function StageBullets:canFire(kind)
 end
 
 function StageBullets:fire(kind, x, z, vx, vz, opts)
-  if not self:canFire(kind) then return nil end
-  opts = opts or {}
+  if not self:canFire(kind) or not finite(x, z, vx, vz) then return nil end
+  opts = type(opts) == "table" and opts or {}
   local body = Guard.call(CREATE[kind])
   if not body then return nil end
-  body:setHp(opts.damage or DAMAGE[kind])
-  body:setRadius(opts.radius or RADIUS[kind])
+  body:setHp(num(opts.damage, DAMAGE[kind]))
+  body:setRadius(num(opts.radius, RADIUS[kind]))
   if kind == "capsule" then
     body:setHeight(CAPSULE_HEIGHT)
     body:setBaseAxis(0, 0, 1)
@@ -145,19 +170,21 @@ local function direction(angle)
 end
 
 function StageBullets:fireAngle(kind, x, z, angle, speed, opts)
+  if not finite(angle, speed) then return nil end
   local dx, dz = direction(angle)
   return self:fire(kind, x, z, dx * speed, dz * speed, opts)
 end
 
 function StageBullets:angleToPlayer(x, z)
   local px, pz = self.collision:playerPosition()
-  if not px then return 0 end
+  if not px or not finite(x, z) then return 0 end
   return math.atan2(px - x, -(pz - z))
 end
 
 function StageBullets:aimed(kind, x, z, speed, count, spread, opts)
-  count = count or 1
-  spread = spread or 0.25
+  count = patternCount(count, 1)
+  spread = finite(spread) and spread or 0.25
+  if not finite(x, z) then return end
   local centre = self:angleToPlayer(x, z)
   for i = 1, count do
     self:fireAngle(kind, x, z, centre + (i - (count + 1) / 2) * spread, speed, opts)
@@ -165,20 +192,24 @@ function StageBullets:aimed(kind, x, z, speed, count, spread, opts)
 end
 
 function StageBullets:ring(kind, x, z, speed, count, offset, opts)
+  count = patternCount(count, 8)
+  offset = finite(offset) and offset or 0
   for i = 1, count do
-    self:fireAngle(kind, x, z, (offset or 0) + (i - 1) * 2 * math.pi / count, speed, opts)
+    self:fireAngle(kind, x, z, offset + (i - 1) * 2 * math.pi / count, speed, opts)
   end
 end
 
 -- A laser that grows from (x, z) along `angle` to `length` and flies on.
 function StageBullets:laser(x, z, angle, speed, length, opts)
   if not self.lists.laser or not Guard.has("createEnemyBulletRigidBodyLaserCapsule") then return nil end
-  opts = opts or {}
+  if not finite(x, z, angle, speed) then return nil end
+  length = finite(length) and length or nil
+  opts = type(opts) == "table" and opts or {}
   local body = createEnemyBulletRigidBodyLaserCapsule()
   local dx, dz = direction(angle)
   body:setTotalLength(length or 5)
   body:setBaseAxis(dx, 0, dz)
-  body:setHp(opts.damage or DAMAGE.laser)
+  body:setHp(num(opts.damage, DAMAGE.laser))
   body:setRadius(LASER_RADIUS)
   local lead = body:getLeadSphere()
   lead:setPos(x, 0, z)
@@ -202,11 +233,13 @@ end
 -- follows the head's path.
 function StageBullets:chain(x, z, speed, length, opts)
   if not self.lists.chain or not Guard.has("createEnemyBulletRigidBodySphereCapsuleList") then return nil end
-  opts = opts or {}
+  if not finite(x, z, speed) then return nil end
+  length = finite(length) and length or nil
+  opts = type(opts) == "table" and opts or {}
   local body = createEnemyBulletRigidBodySphereCapsuleList()
   body:setRadius(LASER_RADIUS)
   body:setLength(length or 7)
-  body:setHp(opts.damage or DAMAGE.chain)
+  body:setHp(num(opts.damage, DAMAGE.chain))
   body:setPos(x, 0, z)
   body:setValid(true)
   local line = table.remove(self.lines) or self.gfx:createPolyLineDraw()
@@ -215,8 +248,8 @@ function StageBullets:chain(x, z, speed, length, opts)
   line:setVisible(true)
   self.lists.chain:push(body)
   self.fired.chain = self.fired.chain + 1
-  local chain = { body = body, line = line, x = x, z = z, speed = speed, length = length or 7, turn = opts.turn or 1.6,
-                  angle = opts.angle or self:angleToPlayer(x, z), life = opts.life or CHAIN_LIFE }
+  local chain = { body = body, line = line, x = x, z = z, speed = speed, length = length or 7, turn = num(opts.turn, 1.6),
+                  angle = num(opts.angle, self:angleToPlayer(x, z)), life = num(opts.life, CHAIN_LIFE) }
   self.chains[#self.chains + 1] = chain
   return chain
 end

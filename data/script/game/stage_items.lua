@@ -18,7 +18,7 @@ StageItems = Instance.class()
 
 StageItems.SHIELD, StageItems.POWER, StageItems.FULL_SHIELD = 2, 1, 4
 -- Mostly shield items; now and then a full shield or a power item.
-local ROTATION = { 2, 2, 1, 2, 2, 4 }
+local ROTATION = { 2, 4, 2, 1, 2, 4 }
 local DRIFT = 3.5
 local NEAR_Z = -14
 local MESSAGES = { "effect/power_up_mes", "effect/recovery_mes", "effect/item_bonus" }
@@ -44,6 +44,8 @@ end
 
 function StageItems:drop(x, z, kind)
   if not self.group or not Guard.has("createItemHandle") then return nil end
+  if type(x) ~= "number" or type(z) ~= "number" then return nil end
+  if type(kind) ~= "number" then kind = nil end
   if not kind then
     self.turn = self.turn % #ROTATION + 1
     kind = ROTATION[self.turn]

@@ -25,11 +25,11 @@ local KINDS = {
 -- comes at about 75 s) and none after 145 s (the boss at about 150 s).
 StageWaves.STAGE01 = {
   { at = 2, kind = "drone", count = 5, formation = "line" },
-  { at = 7, kind = "drone", count = 6, formation = "vee" },
-  { at = 11, kind = "laser", count = 1, formation = "centre" },
-  { at = 14, kind = "gunner", count = 2, formation = "pair" },
-  { at = 16, kind = "bender", count = 1, formation = "centre" },
-  { at = 19, kind = "lancer", count = 4, formation = "line" },
+  { at = 6, kind = "lancer", count = 4, formation = "line" },
+  { at = 10, kind = "laser", count = 1, formation = "centre" },
+  { at = 12, kind = "drone", count = 6, formation = "vee" },
+  { at = 15, kind = "bender", count = 1, formation = "centre" },
+  { at = 19, kind = "gunner", count = 2, formation = "pair" },
   { at = 25, kind = "spinner", count = 1, formation = "centre" },
   { at = 29, kind = "drone", count = 8, formation = "arc" },
   { at = 35, kind = "laser", count = 2, formation = "pair" },
@@ -61,7 +61,8 @@ local PLAY_TOP = 16
 -- Fire grows faster as the stage goes on: the reload is divided by
 -- 1 + time / HARDER seconds.
 local HARDER = 150
--- Every DROP_EVERY-th kill leaves a pick-up (a carrier always does).
+-- The first kill and every DROP_EVERY-th after it leave a pick-up (a
+-- carrier always does).
 local DROP_EVERY = 4
 
 -- Where enemy i of n starts, by formation.
@@ -194,7 +195,7 @@ function StageWaves:update(dt)
     local dead = Guard.method(e.enemy, "isDead")
     if dead then
       self.kills = self.kills + 1
-      if e.spec.drops or self.kills % DROP_EVERY == 0 then self.items:drop(e.x, e.z) end
+      if e.spec.drops or self.kills % DROP_EVERY == 1 then self.items:drop(e.x, e.z) end
       self:drop(i)
     elseif gone then
       self:drop(i)
