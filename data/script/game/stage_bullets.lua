@@ -41,7 +41,7 @@ StageBullets = Instance.class()
 
 -- Bullets beyond these bounds have left the play area.
 local AREA = { left = -24, right = 24, near = -14, far = 30 }
-local DAMAGE = { sphere = 2, capsule = 3, laser = 5, chain = 2 }
+local DAMAGE = { sphere = 2, capsule = 2, laser = 4, chain = 2 }
 local RADIUS = { sphere = 0.4, capsule = 0.25 }
 local CAPSULE_HEIGHT = 1.2
 local MODELS = { sphere = "model/bullet/bullet.mdl", capsule = "model/needle/needle.mdl" }
