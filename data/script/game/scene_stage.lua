@@ -5,7 +5,9 @@
 -- screen.
 StageScene = {}
 
-local STAGE_SECONDS = 180
+-- The stage takes about three minutes when the boss falls in time; its
+-- clock runs out well after that.
+local STAGE_SECONDS = 240
 -- When the bosses come (the waves leave room around them), and how long the
 -- warning before each one shows.
 local BOSSES = {
@@ -67,14 +69,14 @@ local function drawHud(stage)
   Screen.text(1088, 32, string.format("TIME %02d", math.max(0, math.ceil(STAGE_SECONDS - stage.time))))
   local boss = stage.boss
   if boss and not boss:isDone() then
-    Screen.centred(Screen.WIDTH / 2, 80, boss.kind.name, COLOUR.TITLE)
-    Screen.frame(340, 112, 940, 128, COLOUR.DIM)
-    Screen.fill(342, 114, 342 + 596 * boss:hpShare(), 126, COLOUR.ALERT)
+    Screen.centred(Screen.WIDTH / 2, 32, boss.kind.name, COLOUR.TITLE)
+    Screen.frame(340, 72, 940, 84, COLOUR.DIM)
+    Screen.fill(342, 74, 342 + 596 * boss:hpShare(), 82, COLOUR.ALERT)
   end
   if stage.warning > 0 and math.floor(stage.warning * 4) % 2 == 0 then
     Screen.centred(Screen.WIDTH / 2, 320, "WARNING", COLOUR.ALERT)
   end
-  if stage.waves:isAnnouncing() then
+  if stage.warning == 0 and stage.waves:isAnnouncing() then
     Screen.centred(Screen.WIDTH / 2, 320, string.format("WAVE %d", stage.waves.wave), COLOUR.ALERT)
   end
   local stageName = stage.view:stageNameShown()

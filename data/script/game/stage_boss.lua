@@ -22,9 +22,9 @@ local BEAM_GROW_SPEED = 90  -- metres per second while a beam reaches out
 -- pattern it fires between them.
 StageBoss.KINDS = {
   midboss = {
-    name = "MID BOSS", model = "model/midboss/midboss.mdl", hp = 400, score = 30000, at = { x = 0, z = 14 },
+    name = "MID BOSS", model = "model/midboss/midboss.mdl", hp = 250, score = 30000, at = { x = 0, z = 10 },
     -- Not destroyed by then, it leaves the stage.
-    leaveAfter = 40,
+    leaveAfter = 17,
     core = { node = "core", radius = 1.8 },
     hull = { radius = 0.9, height = 2.6 },
     boxes = { { node = "turret_l", size = { 0.8, 0.7, 1.3 }, offset = { 0, 1, 0 } },
@@ -39,7 +39,7 @@ StageBoss.KINDS = {
     },
   },
   boss = {
-    name = "BOSS", model = "model/boss/boss.mdl", hp = 900, score = 100000, at = { x = 0, z = 15 },
+    name = "BOSS", model = "model/boss/boss.mdl", hp = 500, score = 100000, at = { x = 0, z = 11 },
     core = { node = "core", radius = 2.2 },
     hull = { radius = 1.1, height = 3.4 },
     boxes = { { node = "arm_l", size = { 0.7, 0.6, 3.2 }, offset = { 0, 2.6, 0 } },
@@ -189,6 +189,8 @@ function StageBoss:init(stage, kindName, index)
     look:load("model/bossbeam/bossbeam.mdl")
     look:setRenderCameraBit(cameraBit(CAMERA.ACTOR))
     look:setVisible(false)
+    -- Unlit: a beam glows in its own colour whatever the light.
+    look:setLightMode(0)
     self.beams[i] = { body = body, look = look, frame = frame, state = "off", time = 0, length = 0,
                       hung = false, hang = hang, fired = 0 }
   end

@@ -8,6 +8,8 @@ local AREA = { left = -12, right = 12, near = -6, far = 10 }
 local SHOT_INTERVAL = 0.12
 local SHOT_SPEED = 60
 local SHOT_RANGE = 45
+-- A beam shot takes its hit points off the enemy it hits.
+local SHOT_DAMAGE = 2
 local HP = 100
 
 function StagePlayer:init(collision)
@@ -21,6 +23,8 @@ function StagePlayer:init(collision)
   self.actor = Guard.call("createPlayerActor")
   Guard.method(self.actor, "setHpMax", HP)
   Guard.method(self.actor, "setHp", HP)
+  -- Actors start out of harm's way; the stage's player can be hit.
+  Guard.method(self.actor, "setNoDamageFlag", false)
   self.body = Guard.call("createPlayerColRigidBody")
   Guard.method(self.body, "setRadius", 0.8)
   Guard.method(self.body, "setOwner", self.actor)
@@ -38,6 +42,7 @@ end
 function StagePlayer:fire()
   local shot = Guard.call("createBulletBeamShot")
   if not shot then return end
+  Guard.method(shot, "setHp", SHOT_DAMAGE)
   Guard.method(shot, "setPos", self.x, 0, self.z + 2)
   Guard.method(shot, "setVelocity", 0, 0, SHOT_SPEED)
   Guard.method(shot, "setValid", true)

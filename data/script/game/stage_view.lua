@@ -60,6 +60,7 @@ function StageView:initLayers()
   self.sky:load("model/sky/sky.mdl")
   self.sky:setRenderCameraBit(cameraBit(CAMERA.BACKGROUND))
   self.sky:setPosition(0, -SKY_DEPTH, 0)
+  self.sky:setLightMode(0)
   if Guard.has("createLinkMapCameraObject") and Guard.has("createSyncCamera") then
     self.mapLink = createLinkMapCameraObject()
     self.mapLink:setCamera(self.mapEffectCamera)
