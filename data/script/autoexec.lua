@@ -23,6 +23,7 @@ function main()
     Frame.next()
   end
   SceneFlow.run("title")
+  AutoPlay.finish()
   exitGame()
   while true do
     coroutine.yield()

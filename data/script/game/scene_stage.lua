@@ -233,6 +233,7 @@ function StageScene.run()
       if Input.isPressed(ACTION.PAUSE) and pause(stage) then quit = true break end
     end
     stage:step(Frame.dt, x, y, firing)
+    AutoPlay.watch(stage)
     drawHud(stage)
     if stage:isCleared() then cleared = true break end
     if stage.time >= STAGE_SECONDS then break end
