@@ -17,6 +17,7 @@ SE = {
   REFLECT = "audio/se/common01/reflect.ogg",
 }
 BGM_STAGE01 = "audio/bgm/stage01.ogg"
+BGM_BOSS01 = "audio/bgm/boss01.ogg"
 
 SCORE_PER_CHAIN_KILL = 1000
 RANK_COUNT = 10

@@ -1,9 +1,22 @@
--- The stage: the map scrolls, enemy waves come, the player flies and
--- shoots. It ends when its time is flown, the player is lost or the player
--- quits from the pause menu, and hands its result to the results screen.
+-- The stage: the map scrolls, enemy waves come, a mid-boss halfway and the
+-- boss at the end, the player flies and shoots. It is cleared when the boss
+-- is destroyed; it ends when its time is flown, the player is lost or the
+-- player quits from the pause menu, and hands its result to the results
+-- screen.
 StageScene = {}
 
-local STAGE_SECONDS = 60
+-- The stage takes about three minutes when the boss falls in time; its
+-- clock runs out well after that.
+local STAGE_SECONDS = 240
+-- When the bosses come (the waves leave room around them), and how long the
+-- warning before each one shows.
+local BOSSES = {
+  { kind = "midboss", at = 75, index = 100 },
+  { kind = "boss", at = 150, index = 101, music = "BGM_BOSS01", final = true },
+}
+local WARNING_SECONDS = 3
+-- After the boss is destroyed the stage goes on this long for its explosion.
+local CLEAR_DELAY = 3
 local SCROLL_SPEED = 12
 local FLIGHT_POINTS = 10     -- per metre flown
 local CLEAR_BONUS = 5000
@@ -48,6 +61,7 @@ local function pilot(stage)
   local tz = math.sin(stage.time * 0.6) * 4 - 2
   local item = stage.waves.items and stage.waves.items:nearest(x, z)
   if item and item.z < z + 10 then tx, tz = item.x, item.z end
+  if stage.boss then tx, tz = stage:bossLine(x, z) end
   local sx, sz = clamp((tx - x) / 3, -1, 1), clamp((tz - z) / 3, -1, 1)
   local dx, dz, danger = stage.waves.bullets:dodge(x, z, StagePlayer.AREA)
   return clamp(sx * (1 - danger) + dx, -1, 1), clamp(sz * (1 - danger) + dz, -1, 1), true
@@ -64,11 +78,21 @@ local function drawHud(stage)
     Screen.fill(146, 648, 146 + 300 * clamp(shield / 100, 0, 1), 664, shield > 30 and COLOUR.CURSOR or COLOUR.ALERT)
   end
   Screen.text(1088, 32, string.format("TIME %02d", math.max(0, math.ceil(STAGE_SECONDS - stage.time))))
-  if stage.waves:isAnnouncing() then
+  local boss = stage.boss
+  if boss and not boss:isDone() then
+    Screen.centred(Screen.WIDTH / 2, 32, boss.kind.name, COLOUR.TITLE)
+    Screen.frame(340, 72, 940, 84, COLOUR.DIM)
+    Screen.fill(342, 74, 342 + 596 * boss:hpShare(), 82, COLOUR.ALERT)
+  end
+  if stage.warning > 0 and math.floor(stage.warning * 4) % 2 == 0 then
+    Screen.centred(Screen.WIDTH / 2, 320, "WARNING", COLOUR.ALERT)
+  end
+  if stage.warning == 0 and stage.waves:isAnnouncing() then
     Screen.centred(Screen.WIDTH / 2, 320, string.format("WAVE %d", stage.waves.wave), COLOUR.ALERT)
   end
-  if stage.time < 2 then
-    Screen.centred(Screen.WIDTH / 2, 256, STAGE_NAMES[STAGE.STAGE01], COLOUR.TITLE)
+  local stageName = stage.view:stageNameShown()
+  if stageName then
+    Screen.centred(Screen.WIDTH / 2, 256, stageName, COLOUR.TITLE)
   end
   if AutoPlay.isActive() then
     Screen.text(1088, 672, "AUTO PLAY", COLOUR.DIM)
@@ -107,6 +131,55 @@ function Stage:init()
   self.statusCamera:setEye(0, 0, -10)
   self.statusCamera:setAt(0, 0, 0)
   self.statusCamera:setUp(0, 1, 0)
+  self.nextBoss, self.warned, self.warning, self.bossKills = 1, 0, 0, 0
+  self.view:showStageName(STAGE_NAMES[STAGE.STAGE01], 2.5)
+end
+
+-- The bosses' timeline: the warning before each, the boss music, the boss
+-- itself; the boss after the last one's explosion clears the stage.
+function Stage:updateBosses(dt)
+  self.warning = math.max(0, self.warning - dt)
+  local next = BOSSES[self.nextBoss]
+  if next and self.warned < self.nextBoss and self.time >= next.at - WARNING_SECONDS then
+    self.warned = self.nextBoss
+    self.warning = WARNING_SECONDS
+    self.view:showWarning(WARNING_SECONDS)
+    if next.music and _G[next.music] then playMusic(_G[next.music]) end
+  end
+  if next and self.time >= next.at then
+    self.nextBoss = self.nextBoss + 1
+    if self.boss then self.boss:release() end
+    self.boss = StageBoss.canCreate() and StageBoss.new(self, next.kind, next.index) or nil
+    self.bossIsFinal = next.final
+    if not self.boss and next.final then self.noBoss = true end
+  end
+  if self.boss then
+    self.boss:update(dt)
+    if self.boss:isDone() then
+      if self.boss:isDestroyed() then self.bossKills = self.bossKills + 1 end
+      if self.bossIsFinal and self.boss:isDestroyed() then self.clearAt = self.time + CLEAR_DELAY end
+      self.boss:release()
+      self.boss = nil
+    end
+  end
+end
+
+-- Where the auto pilot flies while a boss is on: under the boss beside its
+-- core, out of the lines of its beams.
+function Stage:bossLine(x, z)
+  local bx = self.boss:position()
+  local tx, tz = bx + (math.sin(self.time * 0.3) > 0 and 2.5 or -2.5), -3
+  for _, beamX in ipairs(self.boss:beamsAt(z)) do
+    if math.abs(beamX - tx) < 3 then tx = beamX + (tx < beamX and -4 or 4) end
+  end
+  return clamp(tx, StagePlayer.AREA.left + 1, StagePlayer.AREA.right - 1), tz
+end
+
+-- True once the stage is won: the boss destroyed and its explosion over, or
+-- the time flown when the game cannot make the boss.
+function Stage:isCleared()
+  if self.clearAt then return self.time >= self.clearAt end
+  return self.noBoss and self.time >= STAGE_SECONDS
 end
 
 function Stage:score()
@@ -119,10 +192,12 @@ function Stage:step(dt, stickX, stickY, firing)
   self.view:update(dt, SCROLL_SPEED)
   self.player:update(dt, stickX, stickY, firing)
   self.waves:update(dt)
+  self:updateBosses(dt)
   playQueuedSounds()
 end
 
 function Stage:release()
+  if self.boss then self.boss:release() end
   self.waves:release()
   self.player:release()
   self.collision:release()
@@ -158,15 +233,17 @@ function StageScene.run()
       if Input.isPressed(ACTION.PAUSE) and pause(stage) then quit = true break end
     end
     stage:step(Frame.dt, x, y, firing)
+    AutoPlay.watch(stage)
     drawHud(stage)
-    if stage.time >= STAGE_SECONDS then cleared = true break end
+    if stage:isCleared() then cleared = true break end
+    if stage.time >= STAGE_SECONDS then break end
     if not stage.player:isAlive() then break end
     if AutoPlay.remaining() < AUTOPLAY_RESERVE then break end
     Frame.next()
   end
   Transition.cover(function() drawHud(stage) end)
   fadeoutMusic(1.0)
-  local result = { score = stage:score(), kills = stage.waves.kills, cleared = cleared, quit = quit }
+  local result = { score = stage:score(), kills = stage.waves.kills + stage.bossKills, cleared = cleared, quit = quit }
   if cleared then result.score = result.score + CLEAR_BONUS end
   stage:release()
   collectgarbage()
