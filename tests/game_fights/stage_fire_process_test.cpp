@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -40,7 +41,7 @@ std::map<std::string, double> readFigures(const std::string& text) {
 
 // A data folder with everything of the built one, linked, but its own script
 // pack: the preloaded modules, the game's stage modules and `autoexec`.
-bool prepareStageFolder(const rktest::TempDir& dir, const std::string& autoexec) {
+bool prepareStageFolder(const rktest::TempDir& dir, const std::string& autoexec, bool allScripts = false) {
   fsys::create_directories(dir.file("run"));
   fsys::create_directories(dir.file("home"));
   fsys::create_directories(dir.file("data"));
@@ -50,10 +51,22 @@ bool prepareStageFolder(const rktest::TempDir& dir, const std::string& autoexec)
     fsys::create_symlink(entry.path(), fsys::path(dir.file("data")) / entry.path().filename(), error);
     if (error) return false;
   }
-  rktest::PackSources scripts = rktest::gameScripts(autoexec);
-  for (const char* module : {"guard", "stage_collision", "stage_player", "stage_bullets", "stage_items", "stage_waves"})
-    scripts.push_back({std::string("script/game/") + module + ".a",
-                       rktest::readBytes(std::string(RK_SOURCE_DIR) + "/data/script/game/" + module + ".lua")});
+  rktest::PackSources scripts;
+  if (allScripts) {
+    // Every script of the game under its pack name, the autoexec replaced.
+    const fsys::path root = fsys::path(RK_SOURCE_DIR) / "data" / "script";
+    scripts.push_back({"script/autoexec.a", autoexec});
+    for (const fsys::directory_entry& entry : fsys::recursive_directory_iterator(root, error)) {
+      if (!entry.is_regular_file() || entry.path().extension() != ".lua") continue;
+      const std::string name = fsys::relative(entry.path(), root).replace_extension(".a").generic_string();
+      if (name != "autoexec.a") scripts.push_back({"script/" + name, rktest::readBytes(entry.path().string())});
+    }
+  } else {
+    scripts = rktest::gameScripts(autoexec);
+    for (const char* module : {"guard", "stage_collision", "stage_player", "stage_bullets", "stage_items", "stage_waves"})
+      scripts.push_back({std::string("script/game/") + module + ".a",
+                         rktest::readBytes(std::string(RK_SOURCE_DIR) + "/data/script/game/" + module + ".lua")});
+  }
   return rktest::writePack(dir.file("data/script.pkp"), scripts);
 }
 
@@ -197,16 +210,27 @@ TEST(StageFire, PatternsHitAreTakenBackAndPickUpsAreCollected) {
   EXPECT_EQ(f["bad_item"], 1);
 }
 
-// The whole game flown by its auto pilot: the stage's enemies fire bullets,
-// needles, lasers and bendable lasers, the pilot shoots some down and picks
-// up what they leave, and the game ends cleanly.
+// The game's own scripts with the scene flow replaced by one stage: the
+// stage flown by its auto pilot for QUORVANDEL_AUTOPLAY seconds, in a small
+// window (the software renderer draws it on CI machines). Its enemies fire
+// bullets, needles, lasers and bendable lasers, the pilot shoots some down
+// and picks up what the first one leaves, and the game ends cleanly.
 TEST(StageFire, AutoPlayedStageFiresEveryKindAndCollectsAPickUp) {
   rktest::TempDir dir;
-  fsys::create_directories(dir.file("run"));
-  fsys::create_directories(dir.file("home"));
+  std::string autoexec = rktest::readBytes(std::string(RK_SOURCE_DIR) + "/data/script/autoexec.lua");
+  const std::string flow = "SceneFlow.run(\"title\")";
+  const std::size_t at = autoexec.find(flow);
+  ASSERT_NE(at, std::string::npos);
+  autoexec.replace(at, flow.size(), "StageScene.run()");
+  ASSERT_TRUE(prepareStageFolder(dir, autoexec, true));
+  fsys::create_directories(errorLog(dir).parent_path());
+  {
+    std::ofstream config(errorLog(dir).parent_path() / "config.dat", std::ios::binary);
+    config << "SCREEN_SIZE = (640,360)\r\n";
+  }
   const std::string summary = dir.file("summary.txt");
-  rktest::GameRunOptions options{kDataFolder, {"QUORVANDEL_AUTOPLAY=45", "QUORVANDEL_STAGE_SUMMARY=" + summary}};
-  const rktest::GameRun run = rktest::runGame(dir, options, std::chrono::seconds(600));
+  rktest::GameRunOptions options{dir.file("data"), {"QUORVANDEL_AUTOPLAY=24", "QUORVANDEL_STAGE_SUMMARY=" + summary}};
+  const rktest::GameRun run = rktest::runGame(dir, options, std::chrono::seconds(240));
   expectCleanExit(dir, run);
   EXPECT_EQ(run.errors, "");
   const std::string text = rktest::readBytes(summary);

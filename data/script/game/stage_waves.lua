@@ -26,9 +26,9 @@ local KINDS = {
 StageWaves.STAGE01 = {
   { at = 2, kind = "drone", count = 5, formation = "line" },
   { at = 6, kind = "lancer", count = 4, formation = "line" },
-  { at = 10, kind = "laser", count = 1, formation = "centre" },
-  { at = 12, kind = "drone", count = 6, formation = "vee" },
-  { at = 15, kind = "bender", count = 1, formation = "centre" },
+  { at = 9, kind = "laser", count = 1, formation = "centre" },
+  { at = 11, kind = "bender", count = 1, formation = "centre" },
+  { at = 14, kind = "drone", count = 6, formation = "vee" },
   { at = 19, kind = "gunner", count = 2, formation = "pair" },
   { at = 25, kind = "spinner", count = 1, formation = "centre" },
   { at = 29, kind = "drone", count = 8, formation = "arc" },
