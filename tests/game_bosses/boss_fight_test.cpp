@@ -84,7 +84,7 @@ function main()
   values.beams_fired = boss.beamsFired
 
   -- Fire from beside the core until it is destroyed; a short fight.
-  boss.enemy:setHp(120)
+  boss.enemy:setHp(60)
   t = 0
   while t < FIGHT_SECONDS and not boss:isDone() do
     t = t + DT
