@@ -4,7 +4,8 @@
 local MODULES = {
   "guard", "autoplay", "frame", "input", "screen", "transition", "menu", "settings",
   "scene_title", "scene_keys", "scene_options", "scene_ranking",
-  "stage_view", "stage_collision", "stage_player", "stage_waves", "stage_boss", "scene_stage", "scene_results", "flow",
+  "stage_view", "stage_collision", "stage_player", "stage_bullets", "stage_items", "stage_waves", "stage_boss",
+  "scene_stage", "scene_results", "flow",
 }
 for _, name in ipairs(MODULES) do
   includeModule("script/game/" .. name)
@@ -22,6 +23,7 @@ function main()
     Frame.next()
   end
   SceneFlow.run("title")
+  AutoPlay.finish()
   exitGame()
   while true do
     coroutine.yield()

@@ -2,7 +2,8 @@
 // gets the shader pack, a script pack with the test's autoexec beside the
 // preloaded modules and the texture pack the build made; the game runs there
 // (or in another data folder, such as the built one) with its own runtime and
-// data folders, its standard error captured, until it ends or a time limit kills it.
+// data folders, its standard output and error captured, until it ends or a
+// time limit kills it.
 #pragma once
 #include <fcntl.h>
 #include <signal.h>
@@ -46,6 +47,7 @@ struct GameRun {
   bool timedOut = false;
   int status = 0;      // as waitpid gives it
   std::string errors;  // the game's standard error
+  std::string output;  // the game's standard output
 };
 
 // Where and how a run starts: the data folder (the test's own folder when
@@ -60,11 +62,14 @@ inline GameRun runGame(const TempDir& dir, const GameRunOptions& options,
   GameRun run;
   const std::string executable = gameExecutable();
   const std::string stderrFile = dir.file("stderr.txt");
+  const std::string stdoutFile = dir.file("stdout.txt");
   const pid_t pid = fork();
   if (pid == 0) {
     if (chdir(options.dataFolder.empty() ? dir.path().c_str() : options.dataFolder.c_str()) != 0) _exit(90);
     const int err = open(stderrFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (err >= 0) dup2(err, 2);
+    const int out = open(stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out >= 0) dup2(out, 1);
     std::vector<std::string> env = {"SDL_VIDEODRIVER=offscreen", "SDL_AUDIODRIVER=dummy",
                                     "XDG_RUNTIME_DIR=" + dir.file("run"), "XDG_DATA_HOME=" + dir.file("home"),
                                     "HOME=" + dir.path()};
@@ -89,6 +94,7 @@ inline GameRun runGame(const TempDir& dir, const GameRunOptions& options,
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   run.errors = readBytes(stderrFile);
+  run.output = readBytes(stdoutFile);
   return run;
 }
 

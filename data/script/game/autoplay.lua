@@ -60,3 +60,40 @@ end
 
 -- The letters typed at the high-score entry.
 AutoPlay.NAME = "AUTO"
+
+-- What the auto-play did, for its summary line: stage rounds flown, the best
+-- stage score, the kills and the combo chains the game paid for.
+local played = { rounds = 0, best_score = 0, kills = 0, combos = 0 }
+local watched = {}
+
+-- Called once a frame by the stage with itself: a combo chain that has just
+-- ended and raised the score display was paid (a chain of one kill ends
+-- without pay).
+function AutoPlay.watch(stage)
+  if not AutoPlay.isActive() then return end
+  local combo = stage.status and stage.status.combo
+  if not combo then return end
+  local ended = Guard.method(combo, "isComboEnd")
+  local shown = Guard.method(stage.status.score, "get") or 0
+  if watched.stage == stage and ended and watched.ended == false and shown > watched.shown then
+    played.combos = played.combos + 1
+  end
+  watched.stage, watched.ended, watched.shown = stage, ended, shown
+end
+
+-- Called by the results screen with each stage's result.
+function AutoPlay.record(result)
+  if not AutoPlay.isActive() or not result then return end
+  played.rounds = played.rounds + 1
+  played.best_score = math.max(played.best_score, result.score or 0)
+  played.kills = played.kills + (result.kills or 0)
+  watched = {}
+end
+
+-- One line on standard output when the auto-play ends the game.
+function AutoPlay.finish()
+  if not AutoPlay.isActive() then return end
+  io.stdout:write(string.format("autoplay summary: seconds=%.1f rounds=%d best_score=%d kills=%d combos=%d\n",
+    elapsed, played.rounds, played.best_score, played.kills, played.combos))
+  io.stdout:flush()
+end

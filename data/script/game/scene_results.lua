@@ -66,6 +66,7 @@ end
 
 function ResultsScene.run(result)
   result = result or { score = 0, kills = 0 }
+  AutoPlay.record(result)
   local rank = getNowRank(result.score)
   local paint = function() draw(result, rank, "", 1) end
   Transition.uncover(paint)

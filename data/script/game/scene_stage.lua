@@ -36,6 +36,12 @@ local function createStatus()
     status.model:setRenderCameraBit(cameraBit(CAMERA.STATUS))
     status.score = createGameStatusScoreDisplay(status.model)
     Guard.method(status.unit, "entryScoreDisplay", status.score)
+    -- Kills in quick succession build a chain on the combo gauge; a finished
+    -- chain pays the score display.
+    status.combo = Guard.call("createGameStatusComboGauge", status.model, TASK_PRIORITY.STATUS)
+    Guard.method(status.unit, "entryComboGauge", status.combo)
+    Guard.method(status.combo, "entryNotifyComboEndToScoreDisplay", status.score)
+    Guard.method(status.combo, "run")
   end
   -- The player's body writes its hit points into the entered shield gauge.
   status.shield = Guard.call("createGameStatusShiledGauge")
@@ -45,15 +51,20 @@ local function createStatus()
   return status
 end
 
--- The auto pilot: lines up with the nearest enemy, weaves when there is
--- none, and keeps firing.
+-- The auto pilot: lines up with the nearest enemy (or picks up an item),
+-- weaves when there is neither, steers away from the bullets closing in
+-- and keeps firing.
 local function pilot(stage)
   local x, z = stage.player:position()
   local target = stage.waves:nearest(x, z)
   local tx = target and target.x or math.sin(stage.time * 0.9) * 8
-  local tz = math.sin(stage.time * 0.6) * 4
+  local tz = math.sin(stage.time * 0.6) * 4 - 2
+  local item = stage.waves.items and stage.waves.items:nearest(x, z)
+  if item and item.z < z + 10 then tx, tz = item.x, item.z end
   if stage.boss then tx, tz = stage:bossLine(x, z) end
-  return clamp((tx - x) / 3, -1, 1), clamp((tz - z) / 3, -1, 1), true
+  local sx, sz = clamp((tx - x) / 3, -1, 1), clamp((tz - z) / 3, -1, 1)
+  local dx, dz, danger = stage.waves.bullets:dodge(x, z, StagePlayer.AREA)
+  return clamp(sx * (1 - danger) + dx, -1, 1), clamp(sz * (1 - danger) + dz, -1, 1), true
 end
 
 local function drawHud(stage)
@@ -110,9 +121,16 @@ function Stage:init()
   self.status = createStatus()
   Guard.method(self.status.shield, "setNowGauge", 100)
   Guard.method(self.status.score, "clear")
+  Guard.method(self.status.combo, "setComboZero")
   Guard.method(self.status.unit, "setVisible", true)
   Guard.method(self.status.model, "setVisible", true)
   self.statusCamera = createCamera(CAMERA.STATUS)
+  -- The status display's camera looks down +z at its own plane, where the
+  -- combo banner slides in on the right.
+  self.statusCamera:normalSetup()
+  self.statusCamera:setEye(0, 0, -10)
+  self.statusCamera:setAt(0, 0, 0)
+  self.statusCamera:setUp(0, 1, 0)
   self.nextBoss, self.warned, self.warning, self.bossKills = 1, 0, 0, 0
   self.view:showStageName(STAGE_NAMES[STAGE.STAGE01], 2.5)
 end
@@ -215,6 +233,7 @@ function StageScene.run()
       if Input.isPressed(ACTION.PAUSE) and pause(stage) then quit = true break end
     end
     stage:step(Frame.dt, x, y, firing)
+    AutoPlay.watch(stage)
     drawHud(stage)
     if stage:isCleared() then cleared = true break end
     if stage.time >= STAGE_SECONDS then break end

@@ -24,12 +24,24 @@ function StageCollision:join(creator, sideA, sideB)
 end
 
 -- Adds or removes a body of one side ("players", "shots" or "enemies").
+-- The player's body is kept too: the enemy bullets' groups test against it.
 function StageCollision:add(side, body)
-  if body then self[side]:push(body) end
+  if not body then return end
+  self[side]:push(body)
+  if side == "players" then self.playerBody = body end
 end
 
 function StageCollision:remove(side, body)
-  if body then self[side]:remove(body) end
+  if not body then return end
+  self[side]:remove(body)
+  if side == "players" and self.playerBody == body then self.playerBody = nil end
+end
+
+-- Where the player's body is: x, z; nil without one.
+function StageCollision:playerPosition()
+  if not self.playerBody then return nil end
+  local x, _, z = Guard.method(self.playerBody, "getPos")
+  return x, z
 end
 
 -- Takes the groups out of the physics step before the lists go.
