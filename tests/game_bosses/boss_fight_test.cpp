@@ -51,7 +51,10 @@ function main()
   stage.player.actor:setNoDamageFlag(false)
   local hud = createGfxModel()
   hud:setRenderCameraBit(cameraBit(CAMERA.STATUS))
-  stage.status = { score = createGameStatusScoreDisplay(hud) }
+  -- The status unit counts the kills' chains; the score display is paid.
+  local unit = createGameStatusUnit()
+  stage.status = { unit = unit, score = createGameStatusScoreDisplay(hud) }
+  unit:entryScoreDisplay(stage.status.score)
 
   local boss = StageBoss.new(stage, KIND, 100)
   local values = { appeared = 0, beams_fired = 0, beam_damage = 0, destroyed = 0, fight_hp = 0, score = 0,

@@ -290,6 +290,8 @@ function StageBoss:firePattern(pattern)
   else
     Guard.method(bullets, "ring", "capsule", x, z, 12, 6, self.time * 2)
     Guard.method(bullets, "aimed", "sphere", x, z, 16, 3, 0.3)
+    self.lasers = (self.lasers or 0) + 1
+    if self.lasers % 3 == 0 then Guard.method(bullets, "aimedLaser", x, z, 22, 7) end
   end
 end
 
