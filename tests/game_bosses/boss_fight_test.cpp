@@ -107,7 +107,7 @@ function main()
   values.beams_fired = boss.beamsFired
 
   -- Fire from beside the core until it is destroyed; a short fight.
-  boss.enemy:setHp(40)
+  boss.enemy:setHp(24)
   t = 0
   while t < FIGHT_SECONDS and not boss:isDone() do
     t = t + DT
