@@ -168,7 +168,7 @@ end
 -- core, out of the lines of its beams.
 function Stage:bossLine(x, z)
   local bx = self.boss:position()
-  local tx, tz = bx + (math.sin(self.time * 0.3) > 0 and 2.5 or -2.5), -3
+  local tx, tz = bx + (math.sin(self.time * 0.3) > 0 and 1.5 or -1.5), -3
   for _, beamX in ipairs(self.boss:beamsAt(z)) do
     if math.abs(beamX - tx) < 3 then tx = beamX + (tx < beamX and -4 or 4) end
   end

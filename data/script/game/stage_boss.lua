@@ -15,6 +15,10 @@ local BEAM_WIDTH = 1.1
 local BEAM_CHARGE_WIDTH = 0.25
 local BEAM_RADIUS = 0.45
 local BEAM_GROW_SPEED = 90  -- metres per second while a beam reaches out
+-- A beam that hurt the player (the hit rule takes it out of the play) comes
+-- back into it after this rest, so a player caught in it is hurt a few times
+-- a second and not at every physics step.
+local BEAM_HIT_REST = 0.4
 
 -- What each boss is made of. `phases` run from the first while the hit
 -- points are above `above` (a share of the maximum): the take that plays,
@@ -184,8 +188,6 @@ function StageBoss:init(stage, kindName, index)
     body:setRadius(BEAM_RADIUS)
     body:setHeight(0)
     body:setHp(kind.beamDamage)
-    -- A beam stays after it hits; the player's no-damage time paces its hits.
-    body:setBulletNoDamage(true)
     body:setValid(false)
     self.beamList:push(body)
     local look = createModel()
@@ -258,7 +260,8 @@ function StageBoss:updateBeam(beam, dt)
     -- A flickering sight line.
     width = BEAM_CHARGE_WIDTH * (0.6 + 0.4 * math.abs(math.sin(beam.time * 30)))
     if beam.time >= beam.charge then
-      beam.state, beam.time, beam.length = "fire", 0, 0
+      beam.state, beam.time, beam.length, beam.rest = "fire", 0, 0, 0
+      beam.body:setHp(self.kind.beamDamage)
       beam.fired = beam.fired + 1
       self.beamsFired = self.beamsFired + 1
       beam.body:setValid(true)
@@ -269,6 +272,14 @@ function StageBoss:updateBeam(beam, dt)
     width = BEAM_WIDTH * (0.9 + 0.1 * math.sin(beam.time * 40))
     -- The capsule's height is half its segment, which starts at the muzzle.
     beam.body:setHeight(math.max(0, length / 2 - BEAM_RADIUS))
+    if not beam.body:isValid() then
+      beam.rest = beam.rest + dt
+      if beam.rest >= BEAM_HIT_REST then
+        beam.rest = 0
+        beam.body:setHp(self.kind.beamDamage)
+        beam.body:setValid(true)
+      end
+    end
     if beam.time >= beam.fire then
       self:stopBeam(beam)
       return
