@@ -70,12 +70,12 @@ struct LuaObjectBlock {
 
 constexpr std::uint32_t kLuaObjectMagic = 0x524B4F42;  // "RKOB"
 
-// Our block at that index, or null for any other value. Only a userdata has
-// an address, and of those only a full userdata answers the block's raw
-// length (a light userdata answers 0). Two calls: every method pays them.
+// Our block at that index, or null for any other value. Only a full userdata
+// has the block's raw length and a block address (a string of that length has
+// none; a light userdata or a table answers another length).
 inline LuaObjectBlock* luaObjectBlock(lua_State* L, int index) {
+  if (lua_rawlen(L, index) != sizeof(LuaObjectBlock) || lua_type(L, index) != LUA_TUSERDATA) return nullptr;
   auto* block = static_cast<LuaObjectBlock*>(lua_touserdata(L, index));
-  if (!block || lua_rawlen(L, index) != sizeof(LuaObjectBlock)) return nullptr;
   return block->magic == kLuaObjectMagic ? block : nullptr;
 }
 // An object of another class, through its class's cast.
