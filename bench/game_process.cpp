@@ -1,8 +1,11 @@
 // The game executable as a process: the time from its start to its first
 // frame, and the share of a core it uses while it shows a still frame (its
-// autoexec waits for the next frame forever), headless under SDL's offscreen
-// driver and, where there is a display, in a window.
+// autoexec waits for the next frame forever) or the game's own title screen
+// (the build's data folder), headless under SDL's offscreen driver and in a
+// window: on the display there is, else on a virtual X server (Xvfb) started
+// for the measure.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -68,19 +71,22 @@ class GameFolder {
   const std::string& dir() const { return dir_; }
   bool started() const { return fsys::exists(dir_ + "/started.txt"); }
 
-  // Starts the game in the folder; `window` leaves the video driver to SDL.
-  pid_t start(bool window) {
+  // Starts the game in the folder (or in `data`); `display` names the X
+  // display of a window, none runs headless.
+  pid_t start(const std::string& display, const std::string& data = {}) {
     fsys::remove(dir_ + "/started.txt");
     const pid_t pid = fork();
     if (pid == 0) {
-      if (chdir(dir_.c_str()) != 0) _exit(127);
+      if (chdir((data.empty() ? dir_ : data).c_str()) != 0) _exit(127);
       setenv("XDG_DATA_HOME", (dir_ + "/home").c_str(), 1);
       setenv("XDG_RUNTIME_DIR", (dir_ + "/run").c_str(), 1);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
-      if (window)
+      if (!display.empty()) {
         unsetenv("SDL_VIDEODRIVER");
-      else
+        setenv("DISPLAY", display.c_str(), 1);
+      } else {
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
+      }
       const std::string exe = kBinary + "/quorvandel";
       execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
       _exit(127);
@@ -104,6 +110,47 @@ class GameFolder {
 
  private:
   std::string dir_;
+};
+
+// The X display for a window: $DISPLAY, else a virtual X server started here
+// (24-bit, as a desktop) that lives as long as this object.
+class WindowDisplay {
+ public:
+  WindowDisplay() {
+    if (const char* display = std::getenv("DISPLAY"); display && *display) {
+      name_ = display;
+      return;
+    }
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(fds[0]);
+      const int null = open("/dev/null", O_WRONLY);
+      if (null >= 0) dup2(null, STDERR_FILENO);
+      const std::string fd = std::to_string(fds[1]);
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1920x1080x24", "-nolisten", "tcp",
+             static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    close(fds[1]);
+    // Xvfb writes its display number and a line end once it accepts clients.
+    std::string number;
+    char c = 0;
+    while (read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+    close(fds[0]);
+    if (!number.empty()) name_ = ":" + number;
+  }
+  ~WindowDisplay() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  const std::string& name() const { return name_; }
+
+ private:
+  std::string name_;
+  pid_t pid_ = -1;
 };
 
 // User and system time of every thread of the process, in seconds.
@@ -131,7 +178,7 @@ void StartupToFirstFrame(benchmark::State& state) {
   GameFolder folder;
   for (auto _ : state) {
     const auto begin = Clock::now();
-    const pid_t pid = folder.start(false);
+    const pid_t pid = folder.start({});
     const bool ok = folder.waitStarted(pid);
     state.SetIterationTime(std::chrono::duration<double>(Clock::now() - begin).count());
     GameFolder::stop(pid);
@@ -142,21 +189,33 @@ void StartupToFirstFrame(benchmark::State& state) {
   }
 }
 
-void idle(benchmark::State& state, bool window) {
-  if (window && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
-    state.SkipWithError("no display");
+// The share of a core the game uses from 0.5 s after its first frame (or,
+// on the title screen, from 5 s after its start) for 3 s.
+void idle(benchmark::State& state, bool window, bool title) {
+  WindowDisplay display;
+  if (window && display.name().empty()) {
+    state.SkipWithError("no display and no Xvfb");
     return;
   }
   GameFolder folder;
+  const std::string data = title ? kBinary + "/data" : std::string();
   double cpu = 0.0, wall = 0.0;
   for (auto _ : state) {
-    const pid_t pid = folder.start(window);
-    if (!folder.waitStarted(pid)) {
-      GameFolder::stop(pid);
-      state.SkipWithError("the game showed no frame");
-      return;
+    const pid_t pid = folder.start(window ? display.name() : std::string(), data);
+    if (title) {
+      std::this_thread::sleep_for(std::chrono::seconds(5));
+      if (waitpid(pid, nullptr, WNOHANG) == pid) {
+        state.SkipWithError("the game ended on its title screen");
+        return;
+      }
+    } else {
+      if (!folder.waitStarted(pid)) {
+        GameFolder::stop(pid);
+        state.SkipWithError("the game showed no frame");
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(500));
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const double cpu0 = cpuSeconds(pid);
     const auto t0 = Clock::now();
     std::this_thread::sleep_for(std::chrono::seconds(3));
@@ -170,11 +229,15 @@ void idle(benchmark::State& state, bool window) {
   state.counters["wall"] = wall;
 }
 
-void IdleFrames(benchmark::State& state) { idle(state, false); }
-void IdleFramesWindow(benchmark::State& state) { idle(state, true); }
+void IdleFrames(benchmark::State& state) { idle(state, false, false); }
+void IdleFramesWindow(benchmark::State& state) { idle(state, true, false); }
+void IdleTitle(benchmark::State& state) { idle(state, false, true); }
+void IdleTitleWindow(benchmark::State& state) { idle(state, true, true); }
 
 }  // namespace
 
 BENCHMARK(StartupToFirstFrame)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(IdleFrames)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(IdleFramesWindow)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(IdleTitle)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(IdleTitleWindow)->UseManualTime()->Iterations(1)->Unit(benchmark::kMillisecond);

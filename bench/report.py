@@ -9,7 +9,9 @@ import json
 import os
 import sys
 
-# label, measure, reference, goal kind, goal
+# label, measure, reference, goal kind, goal. The script-binding rows compare
+# CPU time: they run on one thread, and their wall time on a machine shared
+# with builds counts the time other processes held the core.
 ROWS = [
     ("physics step, 500 bullets", ("PhysicsStep/500", "real_time"), ("PlainPairLoop/500", "real_time"), "max", 0.125),
     ("physics step, 1000 bullets", ("PhysicsStep/1000", "real_time"), ("PlainPairLoop/1000", "real_time"), "max", 0.125),
@@ -24,18 +26,20 @@ ROWS = [
     ("enemy bullet frame 2000, share of 1/60 s", ("EnemyBulletFrame/2000", "real_time"), ("FrameBudget60", "real_time"), "max", 0.5),
     ("firing 100 of 2000, share of 1/60 s", ("EnemyBulletFrameFiring/2000", "real_time"), ("FrameBudget60", "real_time"), "max", 0.5),
     ("pack load vs raw uncompress", ("PackLoad", "bytes_per_second"), ("RawUncompress", "bytes_per_second"), "min", 0.9),
-    ("vec3LenSq vs bare C function", ("LuaVec3LenSq", "real_time"), ("LuaBareFunction", "real_time"), "max", 1.3),
-    ("VEC3 getX vs bare C method", ("LuaVectorMethod", "real_time"), ("LuaBareMethod", "real_time"), "max", 1.3),
-    ("VEC3 getPos vs bare C method", ("LuaVectorGetPos", "real_time"), ("LuaBareMethod", "real_time"), "max", 1.3),
+    ("vec3LenSq vs bare C function", ("LuaVec3LenSq", "cpu_time"), ("LuaBareFunction", "cpu_time"), "max", 1.3),
+    ("VEC3 getX vs bare C method", ("LuaVectorMethod", "cpu_time"), ("LuaBareMethod", "cpu_time"), "max", 1.3),
+    ("VEC3 getPos vs bare C method", ("LuaVectorGetPos", "cpu_time"), ("LuaBareMethod", "cpu_time"), "max", 1.3),
     ("idle still frame headless, CPU per wall time", ("IdleFrames", "process_cpu"), ("IdleFrames", "wall"), "max", 0.10),
     ("idle still frame in a window, CPU per wall", ("IdleFramesWindow", "process_cpu"), ("IdleFramesWindow", "wall"), "max", 0.10),
+    ("idle title screen headless, CPU per wall", ("IdleTitle", "process_cpu"), ("IdleTitle", "wall"), "max", 0.10),
+    ("idle title screen in a window, CPU per wall", ("IdleTitleWindow", "process_cpu"), ("IdleTitleWindow", "wall"), "max", 0.10),
+    ("2000 billboards vs raw instanced quads", ("BillboardsFramework", "real_time"), ("BillboardsRawInstancedGl", "real_time"), "max", 3.0),
     ("mixer 64 voices, CPU per audio time", ("Mixer64Voices", "real_time"), ("Mixer64Voices", "audio_time"), "max", 0.03),
     ("start-up to first frame (ms)", ("StartupToFirstFrame", "real_time"), None, None, None),
     ("pack load vs raw uncompress, wall time", ("RawUncompress", "real_time"), ("PackLoad", "real_time"), None, None),
 ]
 
-# The billboard row needs the drawing commands of the scene module.
-LEFT_OUT = [("2000 billboards vs raw instanced quads", "waits for the billboard drawing commands")]
+LEFT_OUT = []
 
 
 def load(folder):

@@ -237,10 +237,13 @@ class GlExecutor : public detail::Executor {
   }
 
   // Root constant-buffer views at bN become the uniform block bN. Blocks with
-  // no view read zeros.
+  // no view read zeros. Each binding spans the block's own size only: a
+  // software rasteriser copies the whole bound range into every draw it
+  // queues, and the view's upload heap runs on for tens of kilobytes.
   void bindConstants(const detail::DrawState& s, const Program& program) {
     for (int reg = 0; reg < kBindings; ++reg)
-      if (program.blockSize[reg]) glBindBufferBase(GL_UNIFORM_BUFFER, static_cast<GLuint>(reg), state_.zeroUniforms);
+      if (program.blockSize[reg])
+        glBindBufferRange(GL_UNIFORM_BUFFER, static_cast<GLuint>(reg), state_.zeroUniforms, 0, program.blockSize[reg]);
     const auto& params = s.signature->parameters();
     for (std::size_t i = 0; i < params.size() && i < detail::kMaxRootParameters; ++i) {
       if (params[i].type != D3D12_ROOT_PARAMETER_TYPE_CBV) continue;
@@ -249,17 +252,17 @@ class GlExecutor : public detail::Executor {
       std::uint64_t available = 0;
       const std::uint8_t* bytes = detail::bufferBytes(s.rootCbv[i], 65536, &available);
       if (!bytes) continue;
-      const std::uint64_t size = std::max<std::uint64_t>(available, static_cast<std::uint64_t>(program.blockSize[reg]));
+      const auto size = static_cast<std::uint64_t>(program.blockSize[reg]);
       if (state_.uploaded[reg] != s.rootCbv[i] || state_.uploadedSerial[reg] != state_.executeSerial ||
           state_.uploadedSize[reg] < size) {
         glBindBuffer(GL_UNIFORM_BUFFER, state_.uniformBuffers[reg]);
         glBufferData(GL_UNIFORM_BUFFER, static_cast<GLsizeiptr>(size), nullptr, GL_STREAM_DRAW);
-        glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(available), bytes);
+        glBufferSubData(GL_UNIFORM_BUFFER, 0, static_cast<GLsizeiptr>(std::min(available, size)), bytes);
         state_.uploaded[reg] = s.rootCbv[i];
         state_.uploadedSerial[reg] = state_.executeSerial;
         state_.uploadedSize[reg] = size;
       }
-      glBindBufferBase(GL_UNIFORM_BUFFER, reg, state_.uniformBuffers[reg]);
+      glBindBufferRange(GL_UNIFORM_BUFFER, reg, state_.uniformBuffers[reg], 0, static_cast<GLsizeiptr>(size));
     }
   }
 
