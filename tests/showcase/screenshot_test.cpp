@@ -214,7 +214,7 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
   std::map<std::string, showcase::RgbImage> taken;
   const std::vector<std::string> scenes = {"title", "stage", "results"};
   int status = -1;
-  const auto until = Clock::now() + std::chrono::seconds(240);
+  const auto until = Clock::now() + std::chrono::seconds(280);  // within the test runner's 300 s
   while (Clock::now() < until) {
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
