@@ -101,4 +101,36 @@ TEST_F(TexturePack, BeamGlowsAcrossTheBandItsRibbonSamples) {
   EXPECT_TRUE(log_.empty()) << log_.text();
 }
 
+// The enemies' laser strip: 64 x 64, glowing across the whole width its
+// ribbons sample, green (green high, red and blue low) in its halo and
+// brightest at the centre line.
+TEST_F(TexturePack, EnemyLaserStripIsAGreenGlowAcrossItsWidth) {
+  rk::res::RomPack pack;
+  const rktest::Bytes bytes = packedTexture(pack, "textures/enemy_laser.tga");
+  host::dds::Image image;
+  ASSERT_EQ(host::dds::parse(bytes.data(), bytes.size(), &image), host::S_OK);
+  ASSERT_EQ(image.format, host::gpu::DXGI_FORMAT_R8G8B8A8_UNORM);
+  ASSERT_EQ(image.surfaces.size(), 1u);
+  const host::dds::Surface& surface = image.surfaces[0];
+  ASSERT_EQ(surface.width, 64u);
+  ASSERT_EQ(surface.height, 64u);
+  ASSERT_GE(bytes.size(), surface.offset + surface.bytes);
+  auto texel = [&](float u, float v, int channel) {
+    const std::uint32_t x = static_cast<std::uint32_t>(u * surface.width);
+    const std::uint32_t y = static_cast<std::uint32_t>(v * surface.height);
+    return static_cast<int>(bytes[surface.offset + y * surface.rowBytes + x * 4 + channel]);
+  };
+  for (float v : {0.1f, 0.5f, 0.9f}) {
+    SCOPED_TRACE(v);
+    EXPECT_GE(texel(0.5f, v, 3), 160) << "the centre line is nearly opaque";
+    EXPECT_GT(texel(0.5f, v, 3), texel(0.2f, v, 3)) << "and brighter than the glow beside it";
+    for (float u : {0.3f, 0.7f}) {
+      EXPECT_GT(texel(u, v, 3), 0) << "the glow covers the width, " << u;
+      EXPECT_GT(texel(u, v, 1), texel(u, v, 0) + 60) << "green over red, " << u;
+      EXPECT_GT(texel(u, v, 1), texel(u, v, 2) + 60) << "green over blue, " << u;
+    }
+  }
+  EXPECT_TRUE(log_.empty()) << log_.text();
+}
+
 }  // namespace

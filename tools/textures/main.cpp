@@ -1,10 +1,13 @@
 // textures: draws the game's HUD and font textures as DDS files.
 //
 //   textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt [--beam BEAM.txt]
+//            [--laser LASER.txt]
 //       Writes OUTDIR/textures/<name>.dds for every glyph page of PAGES.txt,
-//       the gauge atlas OUTDIR/textures/gauge.dds from GAUGE.txt and, with
-//       --beam, the range attack's beam OUTDIR/textures/player_shot.dds from
-//       BEAM.txt (all UTF-8; their formats are described at their tops).
+//       the gauge atlas OUTDIR/textures/gauge.dds from GAUGE.txt, with
+//       --beam the range attack's beam OUTDIR/textures/player_shot.dds from
+//       BEAM.txt and with --laser the enemies' laser strip
+//       OUTDIR/textures/enemy_laser.dds from LASER.txt, which has the beam's
+//       format (all UTF-8; their formats are described at their tops).
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -20,7 +23,7 @@
 namespace {
 
 struct Options {
-  std::string out, pages, gauge, beam;
+  std::string out, pages, gauge, beam, laser;
 };
 
 bool readLines(const std::string& path, std::vector<std::string>& lines) {
@@ -125,20 +128,21 @@ bool makeGauge(const Options& options) {
   return atlas.width != 0 && writeTexture(options, "gauge", atlas);
 }
 
-bool makeBeam(const Options& options) {
-  if (options.beam.empty()) return true;
+// A glowing strip from a beam description at `source` (none when empty).
+bool makeStrip(const Options& options, const std::string& source, const std::string& name) {
+  if (source.empty()) return true;
   std::vector<std::string> lines;
-  if (!readLines(options.beam, lines)) {
-    std::fprintf(stderr, "textures: cannot read %s\n", options.beam.c_str());
+  if (!readLines(source, lines)) {
+    std::fprintf(stderr, "textures: cannot read %s\n", source.c_str());
     return false;
   }
   beam::Description description;
   std::string error;
   if (!beam::parse(lines, description, error)) {
-    std::fprintf(stderr, "textures: %s\n", error.c_str());
+    std::fprintf(stderr, "textures: %s: %s\n", source.c_str(), error.c_str());
     return false;
   }
-  return writeTexture(options, "player_shot", beam::draw(description));
+  return writeTexture(options, name, beam::draw(description));
 }
 
 }  // namespace
@@ -151,11 +155,15 @@ int main(int argc, char** argv) {
     else if (arg == "--pages") options.pages = argv[i + 1];
     else if (arg == "--gauge") options.gauge = argv[i + 1];
     else if (arg == "--beam") options.beam = argv[i + 1];
+    else if (arg == "--laser") options.laser = argv[i + 1];
   }
   if (options.out.empty() || options.pages.empty() || options.gauge.empty()) {
-    std::fprintf(stderr, "usage: textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt [--beam BEAM.txt]\n");
+    std::fprintf(stderr,
+                 "usage: textures -o OUTDIR --pages PAGES.txt --gauge GAUGE.txt [--beam BEAM.txt] [--laser LASER.txt]\n");
     return 2;
   }
-  if (!makePages(options) || !makeGauge(options) || !makeBeam(options)) return 1;
+  if (!makePages(options) || !makeGauge(options) || !makeStrip(options, options.beam, "player_shot") ||
+      !makeStrip(options, options.laser, "enemy_laser"))
+    return 1;
   return 0;
 }

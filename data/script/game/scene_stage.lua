@@ -70,7 +70,7 @@ end
 local function drawHud(stage)
   Screen.begin()
   Screen.text(32, 32, string.format("SCORE %09d", stage:score()))
-  Screen.text(32, 64, string.format("KILLS %d", stage.waves.kills), COLOUR.DIM)
+  Screen.text(32, 64, string.format("KILLS %d", stage.waves.kills + stage.bossKills), COLOUR.DIM)
   local shield = Guard.method(stage.status.shield, "getNowGauge")
   if shield then
     Screen.text(32, 640, "SHIELD", COLOUR.DIM)

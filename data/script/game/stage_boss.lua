@@ -29,7 +29,9 @@ StageBoss.KINDS = {
     hull = { radius = 0.9, height = 2.6 },
     boxes = { { node = "turret_l", size = { 0.8, 0.7, 1.3 }, offset = { 0, 1, 0 } },
               { node = "turret_r", size = { 0.8, 0.7, 1.3 }, offset = { 0, 1, 0 } } },
-    muzzles = { "muzzle_l", "muzzle_r" },
+    -- Each muzzle with the frame behind it on its barrel: the two give the
+    -- beam's line.
+    muzzles = { { "muzzle_l", "barrel_l" }, { "muzzle_r", "barrel_r" } },
     beamLength = 26, beamDamage = 8,
     phases = {
       { above = 0.5, take = 0, sway = 5, speed = 0.45, beams = { 1, 2 }, every = 5.5, charge = 0.9, fire = 2.2,
@@ -44,7 +46,7 @@ StageBoss.KINDS = {
     hull = { radius = 1.1, height = 3.4 },
     boxes = { { node = "arm_l", size = { 0.7, 0.6, 3.2 }, offset = { 0, 2.6, 0 } },
               { node = "arm_r", size = { 0.7, 0.6, 3.2 }, offset = { 0, 2.6, 0 } } },
-    muzzles = { "muzzle_l", "muzzle_r", "muzzle_c" },
+    muzzles = { { "muzzle_l", "arm_l" }, { "muzzle_r", "arm_r" }, { "muzzle_c", "cannon" } },
     beamLength = 30, beamDamage = 10,
     phases = {
       { above = 0.66, take = 0, sway = 5, speed = 0.4, beams = { 3 }, every = 5, charge = 1.0, fire = 2.0,
@@ -175,7 +177,8 @@ function StageBoss:init(stage, kindName, index)
   self.beams = {}
   local hang = createMatrix()
   hang:identity()
-  for i, frame in ipairs(kind.muzzles) do
+  for i, muzzle in ipairs(kind.muzzles) do
+    local frame = muzzle[1]
     local body = createSyncBeamCapsule()
     body:setModelFrame(model, frame)
     body:setRadius(BEAM_RADIUS)
@@ -192,7 +195,8 @@ function StageBoss:init(stage, kindName, index)
     -- Unlit: a beam glows in its own colour whatever the light.
     look:setLightMode(0)
     self.beams[i] = { body = body, look = look, frame = frame, state = "off", time = 0, length = 0,
-                      hung = false, hang = hang, fired = 0 }
+                      hung = false, hang = hang, fired = 0,
+                      back = muzzle[2] }
   end
   self.beamsFired = 0
 end
@@ -286,6 +290,8 @@ function StageBoss:firePattern(pattern)
   else
     Guard.method(bullets, "ring", "capsule", x, z, 12, 6, self.time * 2)
     Guard.method(bullets, "aimed", "sphere", x, z, 16, 3, 0.3)
+    self.lasers = (self.lasers or 0) + 1
+    if self.lasers % 3 == 0 then Guard.method(bullets, "aimedLaser", x, z, 22, 7) end
   end
 end
 
@@ -295,11 +301,12 @@ function StageBoss:beamsAt(z)
   local xs = {}
   for _, beam in ipairs(self.beams) do
     if beam.state ~= "off" then
-      local found, mx, _, mz, yaw = self.model:getFramePosAndRot(beam.frame, beam.hang)
-      -- The beam runs along the frame's negative z axis.
-      local dz = -math.cos(yaw or 0)
-      if found and dz < -0.1 and z < mz then
-        xs[#xs + 1] = mx - math.sin(yaw) * (z - mz) / dz
+      local found, mx, _, mz = self.model:getFramePosAndRot(beam.frame, beam.hang)
+      local foundBack, bx, _, bz = self.model:getFramePosAndRot(beam.back, beam.hang)
+      -- The beam runs on from the frame behind the muzzle through the muzzle.
+      local dx, dz = mx - bx, mz - bz
+      if found and foundBack and dz < -0.1 and z < mz then
+        xs[#xs + 1] = mx + dx * (z - mz) / dz
       end
     end
   end

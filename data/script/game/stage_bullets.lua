@@ -5,9 +5,9 @@
 -- hit or leave the play area are put back into the game's pools.
 --
 -- Drawing: round bullets carry the magenta "bullet" model, capsule bullets the
--- magenta "needle" model (the body syncs them); growing lasers are green
--- capsule ribbons and bendable lasers green poly lines on one gfx model of
--- the actor camera.
+-- magenta "needle" model (the body syncs them); growing lasers are capsule
+-- ribbons and bendable lasers poly lines, both with the green laser strip
+-- texture, on one gfx model of the actor camera.
 --
 -- The stage's waves own the stage's one StageBullets (`stage.waves.bullets`);
 -- a boss fires through it too, so the pilot sees its bullets as well.
@@ -41,11 +41,12 @@ StageBullets = Instance.class()
 
 -- Bullets beyond these bounds have left the play area.
 local AREA = { left = -24, right = 24, near = -14, far = 30 }
-local DAMAGE = { sphere = 2, capsule = 3, laser = 5, chain = 2 }
+local DAMAGE = { sphere = 2, capsule = 2, laser = 4, chain = 2 }
 local RADIUS = { sphere = 0.4, capsule = 0.25 }
 local CAPSULE_HEIGHT = 1.2
 local MODELS = { sphere = "model/bullet/bullet.mdl", capsule = "model/needle/needle.mdl" }
-local LASER_COLOUR = 0xFF40FF60
+local LASER_COLOUR = 0xFFFFFFFF      -- the strip is green itself
+local LASER_TEXTURE = "textures/enemy_laser.tga"
 local LASER_RADIUS = 0.45
 local CHAIN_WIDTH = 0.9
 local CHAIN_LIFE = 4
@@ -109,12 +110,13 @@ function StageBullets:init(collision)
   self.fired = { sphere = 0, capsule = 0, laser = 0, chain = 0 }
   self.gfx = createGfxModel()
   self.gfx:setRenderCameraBit(cameraBit(CAMERA.ACTOR))
-  -- Untextured: the ribbons take the colour alone. The command objects are
-  -- kept: collecting one takes its command out of the gfx model.
+  -- The ribbons show the green laser strip (slot 1 left empty). The command
+  -- objects are kept: collecting one takes its command out of the gfx model.
+  self.laserTexture = createTexture(LASER_TEXTURE)
   self.states = {}
   for stage = 0, 1 do
     local texture = self.gfx:createSetTexture()
-    texture:setTexture(stage, nil)
+    texture:setTexture(stage, stage == 0 and self.laserTexture or nil)
     self.states[#self.states + 1] = texture
   end
   local colour = self.gfx:createSetColor()
@@ -244,6 +246,7 @@ function StageBullets:chain(x, z, speed, length, opts)
   body:setValid(true)
   local line = table.remove(self.lines) or self.gfx:createPolyLineDraw()
   line:setWidth(CHAIN_WIDTH)
+  line:setTexture(self.laserTexture)
   line:clear()
   line:setVisible(true)
   self.lists.chain:push(body)

@@ -13,12 +13,12 @@ StageWaves = Instance.class()
 -- whether a kill always leaves a pick-up.
 local KINDS = {
   drone = { hp = 8, speed = 8, move = "dive", sway = 2, reload = 2.4, fire = "aimed" },
-  gunner = { hp = 20, speed = 10, move = "hold", holdZ = 12, stay = 7, sway = 5, reload = 1.8, fire = "fan" },
+  gunner = { hp = 16, speed = 10, move = "hold", holdZ = 12, stay = 7, sway = 5, reload = 1.8, fire = "fan" },
   lancer = { hp = 14, speed = 11, move = "dive", sway = 1, reload = 1.6, fire = "needles" },
-  spinner = { hp = 30, speed = 5, move = "hold", holdZ = 14, stay = 8, sway = 2, reload = 1.5, fire = "ring" },
-  laser = { hp = 36, speed = 9, move = "hold", holdZ = 13, stay = 8, sway = 3, reload = 3.2, fire = "laser" },
-  bender = { hp = 36, speed = 9, move = "hold", holdZ = 14, stay = 8, sway = 6, reload = 3.6, fire = "chain" },
-  carrier = { hp = 60, speed = 3.5, move = "dive", sway = 0.5, reload = 2.6, fire = "wide", drops = true },
+  spinner = { hp = 24, speed = 5, move = "hold", holdZ = 14, stay = 8, sway = 2, reload = 1.5, fire = "ring" },
+  laser = { hp = 24, speed = 9, move = "hold", holdZ = 13, stay = 8, sway = 3, reload = 3.2, fire = "laser" },
+  bender = { hp = 24, speed = 9, move = "hold", holdZ = 14, stay = 8, sway = 6, reload = 3.6, fire = "chain" },
+  carrier = { hp = 40, speed = 3.5, move = "dive", sway = 0.5, reload = 2.6, fire = "wide", drops = true },
 }
 
 -- The first stage: about 145 s of waves, none from 70 to 95 s (the mid-boss
@@ -137,10 +137,7 @@ end
 local FIRE = {
   aimed = function(b, e) b:aimed("sphere", e.x, e.z - 1, 11) end,
   fan = function(b, e) b:aimed("sphere", e.x, e.z - 1, 10, e.shots % 2 == 0 and 3 or 5, 0.22) end,
-  needles = function(b, e)
-    b:aimed("capsule", e.x, e.z - 1, 16)
-    b:aimed("capsule", e.x, e.z - 1, 13)
-  end,
+  needles = function(b, e) b:aimed("capsule", e.x, e.z - 1, e.shots % 2 == 0 and 16 or 13) end,
   ring = function(b, e) b:ring("sphere", e.x, e.z, 7, 12, e.shots * 0.13) end,
   laser = function(b, e) b:aimedLaser(e.x, e.z - 1, 18, 4) end,
   chain = function(b, e) b:chain(e.x, e.z - 1, 11, 8) end,
