@@ -38,8 +38,8 @@ constexpr int kWidth = 1280, kHeight = 720;
 // scene, when the auto pilot faces enemies that fire bullets and lasers (the
 // game steps by a fixed 1/60 s, so the same frame shows the same fight); the
 // auto-play time covers the menus before it, the results and the way out.
-constexpr int kStageFrame = 1260;
-constexpr int kAutoPlaySeconds = 28;
+constexpr int kStageFrame = 960;
+constexpr int kAutoPlaySeconds = 23;
 
 // Appended to the game's autoexec before it starts its main coroutine. A scene
 // named in SHOTS holds at that frame: it writes "shot-<scene>.ready" and waits
