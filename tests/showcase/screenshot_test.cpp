@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <chrono>
 #include <filesystem>
@@ -33,11 +34,19 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kWidth = 1280, kHeight = 720;
 
+// The stage's picture is taken this many frames (1/60 s each) into the stage
+// scene, when the auto pilot faces enemies that fire bullets and lasers (the
+// game steps by a fixed 1/60 s, so the same frame shows the same fight); the
+// auto-play time covers the menus before it, the results and the way out.
+constexpr int kStageFrame = 960;
+constexpr int kAutoPlaySeconds = 23;
+
 // Appended to the game's autoexec before it starts its main coroutine. A scene
 // named in SHOTS holds at that frame: it writes "shot-<scene>.ready" and waits
-// (yielding frames, drawing nothing new) for "shot-<scene>.done".
+// (yielding frames, drawing nothing new, the physics paused) for
+// "shot-<scene>.done". The stage is held at kStageFrame.
 constexpr char kHook[] = R"(
-local SHOTS = { title = 10, stage = 60, results = 20 }
+local SHOTS = { title = 10, stage = %d, results = 20 }
 local scene, frames = nil, 0
 local function exists(name)
   local file = io.open(name, "r")
@@ -52,10 +61,13 @@ local frameNext = Frame.next
 Frame.next = function()
   frames = frames + 1
   if scene and SHOTS[scene] == frames and not exists("shot-" .. scene .. ".done") then
+    -- The physics stops too, so that bullets and lasers stay where they are.
+    setPhysicalPause(true)
     local file = io.open("shot-" .. scene .. ".ready", "w")
     file:write("1")
     file:close()
     while not exists("shot-" .. scene .. ".done") do coroutine.yield() end
+    setPhysicalPause(false)
   end
   return frameNext()
 end
@@ -74,7 +86,9 @@ rktest::PackSources hookedScripts() {
       const std::string start = "entryCoRoutine(\"main\")";
       const std::size_t at = text.rfind(start);
       if (at == std::string::npos) return {};
-      text.insert(at, kHook);
+      char hook[sizeof kHook + 16];
+      std::snprintf(hook, sizeof hook, kHook, kStageFrame);
+      text.insert(at, hook);
     }
     scripts.push_back({name, host::text::utf8ToCp932(text)});
   }
@@ -113,6 +127,25 @@ int countNear(const showcase::RgbImage& image, int left, int top, int right, int
   return count;
 }
 
+// Pixels of a region for which `is` holds.
+template <typename Is>
+int countWhere(const showcase::RgbImage& image, int left, int top, int right, int bottom, Is is) {
+  int count = 0;
+  for (int y = std::max(top, 0); y < std::min(bottom, image.height); ++y)
+    for (int x = std::max(left, 0); x < std::min(right, image.width); ++x) count += is(image.at(x, y));
+  return count;
+}
+
+// The hues that only the stage's fighters use, as lit and shaded on screen:
+// the enemies' red cores (not the HUD's alert red), the enemy bullets'
+// magenta and the enemy lasers' bright green.
+bool isEnemyRed(const std::uint8_t* p) {
+  const bool alertText = std::abs(p[0] - 255) < 30 && std::abs(p[1] - 96) < 30 && std::abs(p[2] - 80) < 30;
+  return p[0] >= 110 && 2 * p[1] <= p[0] && 2 * p[2] <= p[0] && !alertText;
+}
+bool isBulletMagenta(const std::uint8_t* p) { return p[0] >= 120 && p[2] >= 90 && p[1] + 60 <= p[0] && p[1] + 40 <= p[2]; }
+bool isLaserGreen(const std::uint8_t* p) { return p[1] >= 170 && p[0] + 60 <= p[1] && p[2] + 40 <= p[1]; }
+
 class Screenshots : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -143,7 +176,8 @@ class Screenshots : public ::testing::Test {
       if (err >= 0) dup2(err, 2);
       std::vector<std::string> env = {"DISPLAY=" + display, "SDL_VIDEODRIVER=x11", "SDL_AUDIODRIVER=dummy",
                                       "XDG_RUNTIME_DIR=" + dir_.file("run"), "XDG_DATA_HOME=" + dir_.file("home"),
-                                      "HOME=" + dir_.path(), "QUORVANDEL_AUTOPLAY=6"};
+                                      "HOME=" + dir_.path(),
+                                      "QUORVANDEL_AUTOPLAY=" + std::to_string(kAutoPlaySeconds)};
       std::vector<char*> envp;
       for (std::string& e : env) envp.push_back(e.data());
       envp.push_back(nullptr);
@@ -180,7 +214,7 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
   std::map<std::string, showcase::RgbImage> taken;
   const std::vector<std::string> scenes = {"title", "stage", "results"};
   int status = -1;
-  const auto until = Clock::now() + std::chrono::seconds(240);
+  const auto until = Clock::now() + std::chrono::seconds(280);  // within the test runner's 300 s
   while (Clock::now() < until) {
     if (waitpid(pid_, &status, WNOHANG) == pid_) {
       pid_ = -1;
@@ -218,7 +252,7 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
     int minStarPixels;  // over the whole picture
   } expects[] = {
       {"title", 4, 0.005, {380, 140, 900, 530}, 1000, kTitle, {400, 20, 880, 80}, 60, 40},
-      {"stage", 48, 0.3, {130, 640, 460, 672}, 3000, kText, {125, 25, 300, 65}, 40, 0},
+      {"stage", 48, 0.3, {130, 640, 460, 672}, 0, kText, {125, 25, 300, 65}, 40, 0},
       {"results", 4, 0.005, {300, 140, 980, 620}, 1000, kTitle, {400, 20, 880, 80}, 60, 40},
   };
   for (const Expect& e : expects) {
@@ -237,6 +271,22 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
               e.minTextPixels);
     EXPECT_GE(countNear(image, 0, 0, kWidth, kHeight, kStar[0], kStar[1], kStar[2]), e.minStarPixels);
   }
+
+  // Between the HUD's corners (score and kills, time, the chain banner) and
+  // above its shield gauge, the stage shows the fight: enemies, the bullets
+  // they fire and their lasers.
+  const showcase::RgbImage& stage = taken["stage"];
+  // The shield gauge: what is left of the shield, in the cursor colour, or in
+  // the alert colour when it runs low.
+  constexpr int kAlert[3] = {255, 96, 80};
+  EXPECT_GE(countNear(stage, 130, 640, 460, 672, kCursor[0], kCursor[1], kCursor[2]) +
+                countNear(stage, 130, 640, 460, 672, kAlert[0], kAlert[1], kAlert[2]),
+            300)
+      << "shield gauge";
+  const int fight[4] = {300, 0, 1040, 620};
+  EXPECT_GE(countWhere(stage, fight[0], fight[1], fight[2], fight[3], isEnemyRed), 300) << "enemies";
+  EXPECT_GE(countWhere(stage, fight[0], fight[1], fight[2], fight[3], isBulletMagenta), 300) << "enemy bullets";
+  EXPECT_GE(countWhere(stage, fight[0], fight[1], fight[2], fight[3], isLaserGreen), 300) << "enemy lasers";
 }
 
 }  // namespace
