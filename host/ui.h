@@ -1,4 +1,4 @@
-// User interface services. Stands in for MessageBoxA and, later, the window,
+// User interface services. Stand in for MessageBoxA, the window,
 // the message loop, the timer, the cursor and the dialogs (all over SDL2).
 // Texts handed in are program (CP932) strings; the layer shows them in UTF-8.
 #pragma once

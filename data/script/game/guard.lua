@@ -1,6 +1,7 @@
--- Game functions arrive library by library as the game grows. Scripts reach
--- the ones that may be missing through these helpers: a missing function or
--- method reads as nil, so the flow runs now and uses it once it is there.
+-- The game's own functions come from its script libraries, which the
+-- framework alone does not have. Scripts reach them through these helpers: a
+-- missing function or method reads as nil, so the scene flow also runs on the
+-- framework without the game (as some tests run it).
 Guard = {}
 
 function Guard.has(name)

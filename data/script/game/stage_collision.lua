@@ -1,7 +1,7 @@
 -- The stage's collision groups: the player's shots against the enemies and
 -- the player against the enemies, over lists of bodies that the player and
--- the waves keep up to date. A group whose creator the game does not offer
--- yet is left out.
+-- the waves keep up to date. A group whose creator is not offered (the
+-- scripts run on the framework alone) is left out.
 StageCollision = Instance.class()
 
 function StageCollision:init()

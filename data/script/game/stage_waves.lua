@@ -3,8 +3,8 @@
 -- waves own the stage's enemy fire (StageBullets, `waves.bullets`) and its
 -- pick-ups (StageItems, `waves.items`), so a boss can fire through the same
 -- bullets. Enemies are made by the game's enemy manager with an enemy body
--- each; while the enemy library is not there, a wave comes and goes without
--- enemies.
+-- each; where the game offers no enemy creators (the scripts run on the
+-- framework alone), a wave comes and goes without enemies.
 StageWaves = Instance.class()
 
 -- Kinds of enemy: hit points, speed down the area, how they move ("dive"
