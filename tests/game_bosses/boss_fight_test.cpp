@@ -15,6 +15,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/figures.h"
 #include "support/game_run.h"
 #include "support/temp_dir.h"
 
@@ -138,15 +139,6 @@ end
 entryCoRoutine("main")
 )";
 
-std::map<std::string, double> readFigures(const std::string& path) {
-  std::map<std::string, double> figures;
-  std::istringstream in(rktest::readBytes(path));
-  std::string key;
-  double value = 0.0;
-  while (in >> key >> value) figures[key] = value;
-  return figures;
-}
-
 // A data folder with the built game's models, effects and sounds and a
 // script pack holding the test's autoexec and the stage modules.
 bool prepare(const rktest::TempDir& dir, const std::string& kind) {
@@ -178,7 +170,7 @@ TEST_P(BossFight, AppearsFiresBeamsThatHurtAndIsDestroyedByTheShots) {
   const fsys::path log = rktest::gameErrorLog(dir);
   EXPECT_FALSE(fsys::exists(log)) << rktest::readBytes(log.string());
 
-  std::map<std::string, double> figures = readFigures(dir.file("figures.txt"));
+  std::map<std::string, double> figures = rktest::parseFigures(rktest::readBytes(dir.file("figures.txt")));
   SCOPED_TRACE(rktest::readBytes(dir.file("figures.txt")));
   for (const char* key : {"appeared", "beams_fired", "beam_damage", "destroyed", "done", "fight_hp", "score"})
     EXPECT_EQ(figures.count(key), 1u) << key;

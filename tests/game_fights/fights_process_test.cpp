@@ -10,22 +10,13 @@
 #include <sstream>
 #include <string>
 
+#include "support/figures.h"
 #include "support/game_run.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 namespace fsys = std::filesystem;
-
-// "key value" lines of a figures file.
-std::map<std::string, double> readFigures(const std::string& path) {
-  std::map<std::string, double> figures;
-  std::istringstream in(rktest::readBytes(path));
-  std::string key;
-  double value = 0.0;
-  while (in >> key >> value) figures[key] = value;
-  return figures;
-}
 
 // Runs the autoexec to its end; the figures it wrote.
 std::map<std::string, double> play(const rktest::TempDir& dir, const std::string& autoexec) {
@@ -36,7 +27,7 @@ std::map<std::string, double> play(const rktest::TempDir& dir, const std::string
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << "status " << run.status << "\n" << run.errors;
   const fsys::path log = rktest::gameErrorLog(dir);
   EXPECT_FALSE(fsys::exists(log)) << rktest::readBytes(log.string());
-  return readFigures(dir.file("figures.txt"));
+  return rktest::parseFigures(rktest::readBytes(dir.file("figures.txt")));
 }
 
 // Pooled enemies with sphere root bodies hover in a row and fire for ten

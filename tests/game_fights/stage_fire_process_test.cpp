@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "support/figures.h"
 #include "support/game_run.h"
 #include "support/game_scripts.h"
 #include "support/script_pack.h"
@@ -22,22 +23,6 @@ namespace {
 namespace fsys = std::filesystem;
 
 const std::string kDataFolder = RK_BINARY_DIR "/data";
-
-// "key value" lines, or "key=value" words of a summary line.
-std::map<std::string, double> readFigures(const std::string& text) {
-  std::map<std::string, double> figures;
-  std::string clean = text;
-  for (char& c : clean)
-    if (c == '=') c = ' ';
-  std::istringstream in(clean);
-  std::string key;
-  while (in >> key) {
-    double value = 0.0;
-    if (in >> value) figures[key] = value;
-    else in.clear();
-  }
-  return figures;
-}
 
 // A data folder with everything of the built one, linked, but its own script
 // pack: the preloaded modules, the game's stage modules and `autoexec`.
@@ -192,7 +177,7 @@ TEST(StageFire, PatternsHitAreTakenBackAndPickUpsAreCollected) {
   expectCleanExit(dir, run);
   const std::string text = rktest::readBytes(dir.file("data/figures.txt"));
   SCOPED_TRACE(text);
-  std::map<std::string, double> f = readFigures(text);
+  std::map<std::string, double> f = rktest::parseFigures(text);
   EXPECT_EQ(f["ring"], 12);
   EXPECT_EQ(f["fan"], 5);
   EXPECT_EQ(f["unknown"], 1) << "an unknown kind fires nothing";
@@ -236,7 +221,7 @@ TEST(StageFire, AutoPlayedStageFiresEveryKindAndCollectsAPickUp) {
   const std::string text = rktest::readBytes(summary);
   SCOPED_TRACE(text);
   ASSERT_NE(text.find("stage summary: "), std::string::npos);
-  std::map<std::string, double> f = readFigures(text);
+  std::map<std::string, double> f = rktest::parseFigures(text);
   EXPECT_GE(f["kills"], 3);
   EXPECT_GE(f["spheres"], 10);
   EXPECT_GE(f["capsules"], 2);
