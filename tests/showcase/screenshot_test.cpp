@@ -40,13 +40,13 @@ constexpr int kWidth = 1280, kHeight = 720;
 // does not always show the same fight); the auto-play time covers the menus
 // before it, the results and the way out.
 constexpr int kStageFrame = 960;
-constexpr int kAutoPlaySeconds = 36;
+constexpr int kAutoPlaySeconds = 25;
 
 // Appended to the game's autoexec before it starts its main coroutine. A scene
 // named in SHOTS holds at that frame: it writes "shot-<scene>.ready" and waits
 // (yielding frames, drawing nothing new, the physics paused) for
 // "shot-<scene>.done". The stage is held from kStageFrame on once its fire
-// shows bullets and a laser (or 15 s later regardless, and the checks tell).
+// shows bullets and a laser (or 2 s later regardless, and the checks tell).
 constexpr char kHook[] = R"(
 local SHOTS = { title = 10, stage = %d, results = 20 }
 local scene, frames = nil, 0
@@ -79,7 +79,7 @@ local function due()
   if scene ~= "stage" then return SHOTS[scene] == frames end
   if fire and laserInView() then laserFrames = laserFrames + 1 else laserFrames = 0 end
   if frames < SHOTS.stage then return false end
-  return (laserFrames >= 20 and #fire.live >= 3) or frames >= SHOTS.stage + 900
+  return (laserFrames >= 20 and #fire.live >= 3) or frames >= SHOTS.stage + 120
 end
 local frameNext = Frame.next
 Frame.next = function()
