@@ -97,7 +97,8 @@ T* toLuaObject(lua_State* L, int index, const LuaClass& cls) {
 // 1), so that the collector cannot free a linked object while its linker is
 // still reachable. Stores the value at `valueIndex` under `key` in the
 // userdata's user value (nil forgets it). Call before the stack is cleared.
-inline void keepLinked(lua_State* L, const char* key, int valueIndex) {
+// Pushes the user value table of the userdata at index 1, made on first use.
+inline void pushKeptTable(lua_State* L) {
   lua_getuservalue(L, 1);
   if (!lua_istable(L, -1)) {
     lua_pop(L, 1);
@@ -105,6 +106,10 @@ inline void keepLinked(lua_State* L, const char* key, int valueIndex) {
     lua_pushvalue(L, -1);
     lua_setuservalue(L, 1);
   }
+}
+
+inline void keepLinked(lua_State* L, const char* key, int valueIndex) {
+  pushKeptTable(L);
   lua_pushvalue(L, valueIndex);
   lua_setfield(L, -2, key);
   lua_pop(L, 1);

@@ -29,13 +29,7 @@ using rk::script::keepLinked;
 
 // Appends the value at `valueIndex` to the kept members.
 inline void keepMember(lua_State* L, int valueIndex) {
-  lua_getuservalue(L, 1);
-  if (!lua_istable(L, -1)) {
-    lua_pop(L, 1);
-    lua_newtable(L);
-    lua_pushvalue(L, -1);
-    lua_setuservalue(L, 1);
-  }
+  rk::script::pushKeptTable(L);
   lua_pushvalue(L, valueIndex);
   lua_rawseti(L, -2, static_cast<int>(lua_rawlen(L, -2)) + 1);
   lua_pop(L, 1);
