@@ -74,7 +74,7 @@ function AutoPlay.watch(stage)
   local combo = stage.status and stage.status.combo
   if not combo then return end
   local ended = Guard.method(combo, "isComboEnd")
-  local shown = Guard.method(stage.status.score, "get") or 0
+  local shown = stage:fightScore()
   if watched.stage == stage and ended and watched.ended == false and shown > watched.shown then
     played.combos = played.combos + 1
   end

@@ -28,16 +28,44 @@ local AUTOPLAY_RESERVE = 1.2
 -- pointers to what is entered into it, so those stay alive with it.
 local status
 
+-- The status camera looks at its plane from this far with this field of
+-- view; the display's pieces are placed on that plane by screen pixels.
+local STATUS_DISTANCE = 10
+local STATUS_FOVY = math.rad(49)
+-- The score's nine digits after the HUD's "SCORE" label, each this many
+-- pixels wide; the chain timer's gauge under the chain banner.
+local SCORE_AT = { left = 128, top = 36, cell = 24 }
+local CHAIN_GAUGE_AT = { left = 1040, top = 216, width = 192 }
+-- The score display's digit cells and the gauges are this many units wide.
+local DIGIT_UNITS, GAUGE_UNITS = 64, 256
+
+-- A world matrix command on the status model: what follows it is drawn
+-- with its model space's origin at screen pixel (left, top), `pixels`
+-- pixels to a unit.
+local function placeOnStatus(model, left, top, pixels)
+  local unit = 2 * STATUS_DISTANCE * math.tan(STATUS_FOVY / 2) / Screen.HEIGHT
+  local placement = model:createWorldMatrix()
+  placement:setScale(pixels * unit, pixels * unit, 1)
+  placement:setPos((left - Screen.WIDTH / 2) * unit, (Screen.HEIGHT / 2 - top) * unit, 0)
+  placement:calc()
+  return placement
+end
+
 local function createStatus()
   if status then return status end
   status = { unit = Guard.call("createGameStatusUnit") }
   if Guard.has("createGameStatusScoreDisplay") then
     status.model = createGfxModel()
     status.model:setRenderCameraBit(cameraBit(CAMERA.STATUS))
+    -- The model's commands draw in order: each placement moves what comes
+    -- after it (the score's digits, then the chain timer's gauge).
+    status.scoreAt = placeOnStatus(status.model, SCORE_AT.left, SCORE_AT.top, SCORE_AT.cell / DIGIT_UNITS)
     status.score = createGameStatusScoreDisplay(status.model)
     Guard.method(status.unit, "entryScoreDisplay", status.score)
     -- Kills in quick succession build a chain on the combo gauge; a finished
     -- chain pays the score display.
+    status.gaugeAt = placeOnStatus(status.model, CHAIN_GAUGE_AT.left, CHAIN_GAUGE_AT.top,
+                                   CHAIN_GAUGE_AT.width / GAUGE_UNITS)
     status.combo = Guard.call("createGameStatusComboGauge", status.model, TASK_PRIORITY.STATUS)
     Guard.method(status.unit, "entryComboGauge", status.combo)
     Guard.method(status.combo, "entryNotifyComboEndToScoreDisplay", status.score)
@@ -69,7 +97,8 @@ end
 
 local function drawHud(stage)
   Screen.begin()
-  Screen.text(32, 32, string.format("SCORE %09d", stage:score()))
+  -- The score display draws the digits; without one the HUD prints them.
+  Screen.text(32, 32, stage.status.score and "SCORE" or string.format("SCORE %09d", stage:score()))
   Screen.text(32, 64, string.format("KILLS %d", stage.waves.kills + stage.bossKills), COLOUR.DIM)
   local shield = Guard.method(stage.status.shield, "getNowGauge")
   if shield then
@@ -128,10 +157,12 @@ function Stage:init()
   -- The status display's camera looks down +z at its own plane, where the
   -- combo banner slides in on the right.
   self.statusCamera:normalSetup()
-  self.statusCamera:setEye(0, 0, -10)
+  self.statusCamera:setFovy(STATUS_FOVY)
+  self.statusCamera:setEye(0, 0, -STATUS_DISTANCE)
   self.statusCamera:setAt(0, 0, 0)
   self.statusCamera:setUp(0, 1, 0)
   self.nextBoss, self.warned, self.warning, self.bossKills = 1, 0, 0, 0
+  self.flightPaid = 0
   self.view:showStageName(STAGE_NAMES[STAGE.STAGE01], 2.5)
 end
 
@@ -182,14 +213,30 @@ function Stage:isCleared()
   return self.noBoss and self.time >= STAGE_SECONDS
 end
 
+-- The flight's points go onto the score display as the map scrolls, so
+-- that it shows the whole score.
+function Stage:payFlight()
+  local due = math.floor(self.view.distance * FLIGHT_POINTS)
+  if due > self.flightPaid then
+    Guard.method(self.status.score, "add", due - self.flightPaid)
+    self.flightPaid = due
+  end
+end
+
 function Stage:score()
-  local shown = Guard.method(self.status.score, "get") or 0
-  return shown + math.floor(self.view.distance * FLIGHT_POINTS)
+  return Guard.method(self.status.score, "get") or self.flightPaid
+end
+
+-- The score won by fighting: kills, chains, bonuses (the flight's points
+-- left out).
+function Stage:fightScore()
+  return self:score() - self.flightPaid
 end
 
 function Stage:step(dt, stickX, stickY, firing)
   self.time = self.time + dt
   self.view:update(dt, SCROLL_SPEED)
+  self:payFlight()
   self.player:update(dt, stickX, stickY, firing)
   self.waves:update(dt)
   self:updateBosses(dt)

@@ -244,7 +244,15 @@ function StageBullets:chain(x, z, speed, length, opts)
   body:setHp(num(opts.damage, DAMAGE.chain))
   body:setPos(x, 0, z)
   body:setValid(true)
-  local line = table.remove(self.lines) or self.gfx:createPolyLineDraw()
+  local line = table.remove(self.lines)
+  if not line then
+    -- A new line maps every texel to (0, 0), where the strip is clear: its
+    -- caps and body take the whole strip, across and along.
+    line = self.gfx:createPolyLineDraw()
+    line:setTopUV(0, 0, 1, 0.25)
+    line:setCenterUV(0, 0.25, 1, 0.75)
+    line:setEndUV(0, 0.75, 1, 1)
+  end
   line:setWidth(CHAIN_WIDTH)
   line:setTexture(self.laserTexture)
   line:clear()
