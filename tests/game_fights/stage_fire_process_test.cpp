@@ -107,8 +107,17 @@ function main()
   local stray = bullets:fire("sphere", 10, 20, 0, -5)
   stray.body:finalize()
   local most, turned = 0, 0
+  -- Each fall of the hit points, and whether the machine blinked after one.
+  local hits, lastHit, minGap, blinked, hp = 0, nil, math.huge, 0, pilot:getHp()
   for frame = 1, 6 * 60 do
     player:update(1 / 60, 0, 0, false)
+    if pilot:getHp() < hp then
+      hits = hits + 1
+      if lastHit then minGap = math.min(minGap, frame - lastHit) end
+      lastHit = frame
+    end
+    hp = pilot:getHp()
+    if lastHit and frame - lastHit < 60 and player.model:isReady() and not player.model:isVisible() then blinked = 1 end
     bullets:update(1 / 60)
     items:update(1 / 60)
     most = math.max(most, bullets:count())
@@ -128,6 +137,7 @@ function main()
   end
   figures.lasers_left, figures.chains_left = #bullets.lasers, #bullets.chains
   figures.dodged = turned
+  figures.hits, figures.min_hit_gap, figures.blinked = hits, minGap == math.huge and 9999 or minGap, blinked
   figures.player_hp = pilot:getHp()
   figures.items_dropped = items.dropped
   figures.items_collected = items.collected
@@ -186,6 +196,11 @@ TEST(StageFire, PatternsHitAreTakenBackAndPickUpsAreCollected) {
   EXPECT_GE(f["most"], 19);
   EXPECT_EQ(f["left"], 0) << "every bullet and laser was taken back";
   EXPECT_LT(f["player_hp"], 1000) << "aimed fire hit the still player";
+  // A hit leaves the machine unhurtable, blinking, for 1.2 s: a stream of
+  // bullets takes it down once per period, not once per bullet or frame.
+  EXPECT_GE(f["hits"], 1);
+  EXPECT_GE(f["min_hit_gap"], 70) << "frames between two falls of the hit points";
+  EXPECT_EQ(f["blinked"], 1);
   EXPECT_EQ(f["dodged"], 1) << "the pilot is told to step aside";
   EXPECT_EQ(f["items_dropped"], 1);
   EXPECT_EQ(f["items_collected"], 1);

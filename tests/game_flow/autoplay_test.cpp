@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "support/figures.h"
 #include "support/game_run.h"
 #include "support/temp_dir.h"
 
@@ -113,20 +114,28 @@ void writeScores(const rktest::TempDir& dir, const std::vector<ScoreRecord>& rec
 }
 
 // What the auto-play prints on standard output when it ends the game:
-// "autoplay summary: seconds=.. rounds=.. best_score=.. kills=.. combos=..".
+// "autoplay summary: seconds=.. rounds=.. cleared=.. best_score=.. kills=.. combos=..".
 struct Summary {
   bool found = false;
   double seconds = 0;
-  long rounds = 0, bestScore = 0, kills = 0, combos = 0;
+  long rounds = 0, cleared = 0, bestScore = 0, kills = 0, combos = 0;
 };
 
 Summary readSummary(const std::string& output) {
   Summary s;
   const std::size_t at = output.rfind("autoplay summary:");
   if (at == std::string::npos) return s;
-  s.found = std::sscanf(output.c_str() + at,
-                        "autoplay summary: seconds=%lf rounds=%ld best_score=%ld kills=%ld combos=%ld", &s.seconds,
-                        &s.rounds, &s.bestScore, &s.kills, &s.combos) == 5;
+  const std::size_t end = output.find('\n', at);
+  const auto figures = rktest::parseFigures(output.substr(at, end == std::string::npos ? end : end - at));
+  for (const char* key : {"seconds", "rounds", "cleared", "best_score", "kills", "combos"})
+    if (!figures.count(key)) return s;
+  s.found = true;
+  s.seconds = figures.at("seconds");
+  s.rounds = static_cast<long>(figures.at("rounds"));
+  s.cleared = static_cast<long>(figures.at("cleared"));
+  s.bestScore = static_cast<long>(figures.at("best_score"));
+  s.kills = static_cast<long>(figures.at("kills"));
+  s.combos = static_cast<long>(figures.at("combos"));
   return s;
 }
 

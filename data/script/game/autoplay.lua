@@ -61,9 +61,10 @@ end
 -- The letters typed at the high-score entry.
 AutoPlay.NAME = "AUTO"
 
--- What the auto-play did, for its summary line: stage rounds flown, the best
--- stage score, the kills and the combo chains the game paid for.
-local played = { rounds = 0, best_score = 0, kills = 0, combos = 0 }
+-- What the auto-play did, for its summary line: stage rounds flown and
+-- cleared, the best stage score, the kills and the combo chains the game
+-- paid for.
+local played = { rounds = 0, cleared = 0, best_score = 0, kills = 0, combos = 0 }
 local watched = {}
 
 -- Called once a frame by the stage with itself: a combo chain that has just
@@ -85,6 +86,7 @@ end
 function AutoPlay.record(result)
   if not AutoPlay.isActive() or not result then return end
   played.rounds = played.rounds + 1
+  if result.cleared then played.cleared = played.cleared + 1 end
   played.best_score = math.max(played.best_score, result.score or 0)
   played.kills = played.kills + (result.kills or 0)
   watched = {}
@@ -93,7 +95,7 @@ end
 -- One line on standard output when the auto-play ends the game.
 function AutoPlay.finish()
   if not AutoPlay.isActive() then return end
-  io.stdout:write(string.format("autoplay summary: seconds=%.1f rounds=%d best_score=%d kills=%d combos=%d\n",
-    elapsed, played.rounds, played.best_score, played.kills, played.combos))
+  io.stdout:write(string.format("autoplay summary: seconds=%.1f rounds=%d cleared=%d best_score=%d kills=%d combos=%d\n",
+    elapsed, played.rounds, played.cleared, played.best_score, played.kills, played.combos))
   io.stdout:flush()
 end

@@ -82,6 +82,11 @@ end
 -- The auto pilot: lines up with the nearest enemy (or picks up an item),
 -- weaves when there is neither, steers away from the bullets closing in
 -- and keeps firing.
+-- How far from a boss's beam line the pilot keeps (the beam's radius and
+-- the machine's, and a margin), and how far beside the boss's core it flies:
+-- near enough for its shots to hit the core.
+local BEAM_CLEARANCE = 1.7
+local BESIDE_CORE = 2.0
 local function pilot(stage)
   local x, z = stage.player:position()
   local target = stage.waves:nearest(x, z)
@@ -90,9 +95,23 @@ local function pilot(stage)
   local item = stage.waves.items and stage.waves.items:nearest(x, z)
   if item and item.z < z + 10 then tx, tz = item.x, item.z end
   if stage.boss then tx, tz = stage:bossLine(x, z) end
-  local sx, sz = clamp((tx - x) / 3, -1, 1), clamp((tz - z) / 3, -1, 1)
+  -- Under a boss it keeps up with the swaying core.
+  local pull = stage.boss and 1 or 3
+  local sx, sz = clamp((tx - x) / pull, -1, 1), clamp((tz - z) / 3, -1, 1)
   local dx, dz, danger = stage.waves.bullets:dodge(x, z, StagePlayer.AREA)
-  return clamp(sx * (1 - danger) + dx, -1, 1), clamp(sz * (1 - danger) + dz, -1, 1), true
+  local stickX = clamp(sx * (1 - danger) + dx, -1, 1)
+  -- A boss's beam comes before any bullet: out of its line at full speed,
+  -- towards the middle when the line is dead on.
+  if stage.boss then
+    for _, beamX in ipairs(stage.boss:beamsAt(z)) do
+      local off = x - beamX
+      if math.abs(off) < BEAM_CLEARANCE then
+        if math.abs(off) < 0.2 then off = -x end
+        stickX = off >= 0 and 1 or -1
+      end
+    end
+  end
+  return stickX, clamp(sz * (1 - danger) + dz, -1, 1), true
 end
 
 local function drawHud(stage)
@@ -195,13 +214,23 @@ function Stage:updateBosses(dt)
   end
 end
 
--- Where the auto pilot flies while a boss is on: under the boss beside its
--- core, out of the lines of its beams.
+-- Where the auto pilot flies while a boss is on: under the boss's core,
+-- ahead of it by as far as it sways while a shot flies up to it, and beside
+-- it, out of the lines of its beams, while they charge or fire.
 function Stage:bossLine(x, z)
-  local bx = self.boss:position()
-  local tx, tz = bx + (math.sin(self.time * 0.3) > 0 and 1.5 or -1.5), -3
+  local bx, bz = self.boss:position()
+  local seen = self.bossSeen
+  local vx = 0
+  if seen and seen.boss == self.boss and self.time > seen.time then vx = (bx - seen.x) / (self.time - seen.time) end
+  self.bossSeen = { boss = self.boss, x = bx, time = self.time }
+  local aim = bx + vx * math.max(0, bz - z) / StagePlayer.SHOT_SPEED
+  local tx, tz = aim, -3
+  local side = math.sin(self.time * 0.3) > 0 and 1 or -1
   for _, beamX in ipairs(self.boss:beamsAt(z)) do
-    if math.abs(beamX - tx) < 3 then tx = beamX + (tx < beamX and -4 or 4) end
+    if math.abs(beamX - tx) < BESIDE_CORE then
+      if math.abs(beamX - aim) > 0.2 then side = aim < beamX and -1 or 1 end
+      tx = beamX + side * BESIDE_CORE
+    end
   end
   return clamp(tx, StagePlayer.AREA.left + 1, StagePlayer.AREA.right - 1), tz
 end

@@ -26,9 +26,9 @@ local BEAM_HIT_REST = 0.4
 -- pattern it fires between them.
 StageBoss.KINDS = {
   midboss = {
-    name = "MID BOSS", model = "model/midboss/midboss.mdl", hp = 250, score = 30000, at = { x = 0, z = 10 },
+    name = "MID BOSS", model = "model/midboss/midboss.mdl", hp = 120, score = 30000, at = { x = 0, z = 10 },
     -- Not destroyed by then, it leaves the stage.
-    leaveAfter = 17,
+    leaveAfter = 20,
     core = { node = "core", radius = 1.8 },
     hull = { radius = 0.9, height = 2.6 },
     boxes = { { node = "turret_l", size = { 0.8, 0.7, 1.3 }, offset = { 0, 1, 0 } },
@@ -45,7 +45,7 @@ StageBoss.KINDS = {
     },
   },
   boss = {
-    name = "BOSS", model = "model/boss/boss.mdl", hp = 500, score = 100000, at = { x = 0, z = 11 },
+    name = "BOSS", model = "model/boss/boss.mdl", hp = 300, score = 100000, at = { x = 0, z = 11 },
     core = { node = "core", radius = 2.2 },
     hull = { radius = 1.1, height = 3.4 },
     boxes = { { node = "arm_l", size = { 0.7, 0.6, 3.2 }, offset = { 0, 2.6, 0 } },

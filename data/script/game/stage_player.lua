@@ -11,6 +11,10 @@ local SHOT_RANGE = 45
 -- A beam shot takes its hit points off the enemy it hits.
 local SHOT_DAMAGE = 2
 local HP = 100
+-- After a hit the machine cannot be hurt for this long (the hit rules start
+-- the period) and blinks meanwhile.
+local NO_DAMAGE_SECONDS = 1.2
+local BLINK_SECONDS = 0.08
 
 function StagePlayer:init(collision)
   self.collision = collision
@@ -25,6 +29,7 @@ function StagePlayer:init(collision)
   Guard.method(self.actor, "setHp", HP)
   -- Actors start out of harm's way; the stage's player can be hit.
   Guard.method(self.actor, "setNoDamageFlag", false)
+  Guard.method(self.actor, "setNoDamageCounter", NO_DAMAGE_SECONDS)
   self.body = Guard.call("createPlayerColRigidBody")
   Guard.method(self.body, "setRadius", 0.8)
   Guard.method(self.body, "setOwner", self.actor)
@@ -72,8 +77,13 @@ function StagePlayer:update(dt, stickX, stickY, firing)
   self.x = clamp(self.x + stickX * SPEED * dt, AREA.left, AREA.right)
   self.z = clamp(self.z + stickY * SPEED * dt, AREA.near, AREA.far)
   self.bank = lerp(self.bank, -stickX * 0.5, math.min(1, dt * 8))
-  if not self.model:isVisible() and self.model:isReady() then
-    self.model:setVisible(true)
+  if self.model:isReady() then
+    local shown = true
+    if Guard.method(self.actor, "isNoDamagePeriod") then
+      local since = (Guard.method(self.actor, "calcNoDamageLerp") or 1) * NO_DAMAGE_SECONDS
+      shown = math.floor(since / BLINK_SECONDS) % 2 == 1
+    end
+    if shown ~= self.model:isVisible() then self.model:setVisible(shown) end
   end
   self.model:setPosition(self.x, 0, self.z)
   self.model:setYawPitchRoll(0, 0, self.bank)
@@ -101,3 +111,4 @@ function StagePlayer:release()
 end
 
 StagePlayer.AREA = AREA
+StagePlayer.SHOT_SPEED = SHOT_SPEED
