@@ -297,8 +297,8 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
   }
 
   // Between the HUD's corners (score and kills, time, the chain banner) and
-  // above its shield gauge, the stage shows the fight: enemies and the
-  // bullets they fire.
+  // above its shield gauge, the stage shows the fight: enemies, the bullets
+  // they fire and their lasers.
   const showcase::RgbImage& stage = taken["stage"];
   // The shield gauge: what is left of the shield, in the cursor colour, or in
   // the alert colour when it runs low.

@@ -79,14 +79,15 @@ local function createStatus()
   return status
 end
 
--- The auto pilot: lines up with the nearest enemy (or picks up an item),
--- weaves when there is neither, steers away from the bullets closing in
--- and keeps firing.
 -- How far from a boss's beam line the pilot keeps (the beam's radius and
 -- the machine's, and a margin), and how far beside the boss's core it flies:
 -- near enough for its shots to hit the core.
 local BEAM_CLEARANCE = 1.7
 local BESIDE_CORE = 2.0
+
+-- The auto pilot: lines up with the nearest enemy (or picks up an item),
+-- weaves when there is neither, steers away from the bullets closing in
+-- and keeps firing.
 local function pilot(stage)
   local x, z = stage.player:position()
   local target = stage.waves:nearest(x, z)
@@ -219,11 +220,7 @@ end
 -- it, out of the lines of its beams, while they charge or fire.
 function Stage:bossLine(x, z)
   local bx, bz = self.boss:position()
-  local seen = self.bossSeen
-  local vx = 0
-  if seen and seen.boss == self.boss and self.time > seen.time then vx = (bx - seen.x) / (self.time - seen.time) end
-  self.bossSeen = { boss = self.boss, x = bx, time = self.time }
-  local aim = bx + vx * math.max(0, bz - z) / StagePlayer.SHOT_SPEED
+  local aim = bx + self.boss:swaySpeed() * math.max(0, bz - z) / StagePlayer.SHOT_SPEED
   local tx, tz = aim, -3
   local side = math.sin(self.time * 0.3) > 0 and 1 or -1
   for _, beamX in ipairs(self.boss:beamsAt(z)) do

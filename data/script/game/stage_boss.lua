@@ -222,6 +222,14 @@ function StageBoss:position()
   return self.x, self.z
 end
 
+-- How fast the boss sways sideways (metres a second): it only sways while
+-- it fights.
+function StageBoss:swaySpeed()
+  if self.state ~= "fighting" then return 0 end
+  local phase = self.kind.phases[self.phase]
+  return math.cos(self.time * phase.speed) * phase.speed * phase.sway
+end
+
 local function showWhenReady(model)
   if model:isReady() and not model:isVisible() then model:setVisible(true) end
 end
