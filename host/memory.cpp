@@ -1,11 +1,16 @@
 #include "host/memory.h"
 
+#include <malloc.h>
 #include <sys/sysinfo.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cmath>
 #include <cstring>
+
+#include "host/clock.h"
 
 namespace host::memory {
 
@@ -54,6 +59,25 @@ bool memoryLoad(unsigned* percent) {
   }
   if (available > total) available = total;
   if (percent) *percent = static_cast<unsigned>((total - available) * 100 / total);
+  return true;
+}
+
+bool releaseFreedMemory() { return malloc_trim(0) != 0; }
+
+PeriodicRelease::PeriodicRelease(double seconds) {
+  std::int64_t frequency = 0;
+  if (!clock::queryPerformanceFrequency(&frequency) || frequency <= 0) frequency = 10'000'000;
+  periodTicks_ = std::llround(std::max(seconds, 0.0) * static_cast<double>(frequency));
+}
+
+bool PeriodicRelease::tick() {
+  std::int64_t now = 0;
+  clock::queryPerformanceCounter(&now);
+  // A clock that went back (a test's manual clock restarting) starts a new period.
+  if (released_ && now >= lastTicks_ && now - lastTicks_ < periodTicks_) return false;
+  released_ = true;
+  lastTicks_ = now;
+  releaseFreedMemory();
   return true;
 }
 

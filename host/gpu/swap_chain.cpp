@@ -5,10 +5,16 @@
 
 #include "host/gpu/backend.h"
 #include "host/gpu/call_failure.h"
+#include "host/memory.h"
 #include "host/ui.h"
 
 namespace host::gpu {
 namespace {
+
+// How often presenting hands freed memory back: often enough that the game
+// does not stay at its busiest frames' size, seldom enough that the pages
+// given back are not faulted in again every frame.
+constexpr double kFreedMemorySeconds = 5.0;
 
 struct InjectedPresent {
   HResult result;
@@ -78,6 +84,10 @@ HResult SwapChain::present(std::uint32_t syncInterval, std::uint32_t) {
   if (backend_->removedReason != S_OK) return DXGI_ERROR_DEVICE_REMOVED;
   if (buffers_.empty()) return DXGI_ERROR_INVALID_CALL;
   backend_->present(*this, *buffers_[current_], syncInterval);
+  // Between frames is the time to hand what the frames freed (the driver's
+  // per-frame buffers above all) back to the system.
+  static memory::PeriodicRelease freedMemory(kFreedMemorySeconds);
+  freedMemory.tick();
   current_ = (current_ + 1) % static_cast<std::uint32_t>(buffers_.size());
   return result;
 }
