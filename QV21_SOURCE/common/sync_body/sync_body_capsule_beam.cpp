@@ -158,10 +158,6 @@ SyncBodyCapsuleLaser* selfArg(lua_State* L, const char* method) {
   return beam;
 }
 
-Vector4 xyzArgs(lua_State* L, int index) {
-  return {rk::script::toFloatArg(L, index), rk::script::toFloatArg(L, index + 1), rk::script::toFloatArg(L, index + 2),
-          0.0f};
-}
 
 int lua_setSyncMainEffect(lua_State* L) {
   SyncBodyCapsuleLaser* beam = selfArg(L, "common::SyncBodyCapsuleLaser::lua_setSyncMainEffect");
@@ -201,7 +197,7 @@ int lua_setup(lua_State* L) {
 
 int lua_setFiringPos(lua_State* L) {
   if (SyncBodyCapsuleLaser* beam = selfArg(L, "common::SyncBodyCapsuleLaser::lua_setFiringPos"))
-    beam->setFiringPos(xyzArgs(L, 2));
+    beam->setFiringPos(rk::script::toXYZArgs(L, 2));
   lua_settop(L, 0);
   return 0;
 }
@@ -217,7 +213,7 @@ int lua_setUV(lua_State* L) {
 int setEffect(lua_State* L) {
   if (SyncBodyCapsuleLaser* beam = selfArg(L, "common::SyncBodyCapsuleLaser::lua_setEffect")) {
     const std::string name = rk::script::toTextOrEmpty(L, 3);
-    beam->setEffect(rk::script::toIntArg(L, 2), name.c_str(), xyzArgs(L, 4), xyzArgs(L, 7));
+    beam->setEffect(rk::script::toIntArg(L, 2), name.c_str(), rk::script::toXYZArgs(L, 4), rk::script::toXYZArgs(L, 7));
   }
   lua_settop(L, 0);
   return 0;

@@ -1,12 +1,15 @@
-// Argument readers shared by the bindings. None raises a Lua error: a missing
+// Argument readers and result pushers shared by the bindings. None raises a Lua error: a missing
 // or non-numeric argument reads as 0 (strings that look like numbers are
 // converted). Numbers become integers by truncation toward zero, wrapped to the
 // target width, so huge, infinite or NaN values stay defined.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 
 #include <lua.hpp>
+
+#include "math/rk_vector.h"
 
 namespace rk::script {
 
@@ -23,6 +26,10 @@ inline int toIntArg(lua_State* L, int index) {
   return truncateWrapToInt32(number);
 }
 inline std::int64_t toInt64Arg(lua_State* L, int index) { return truncateToInt64(lua_tonumberx(L, index, nullptr)); }
+// Three numbers from `index` on, as (x, y, z, 0).
+inline rk::math::Vector4 toXYZArgs(lua_State* L, int index) {
+  return {toFloatArg(L, index), toFloatArg(L, index + 1), toFloatArg(L, index + 2), 0.0f};
+}
 // Argument 2 as toIntArg reads it.
 int toIntegerArg2(lua_State* L);
 // False for nil, false and a missing argument; true for every other value.
@@ -33,5 +40,17 @@ bool toBoolArg(lua_State* L, int index);
 const char* toTextArg(lua_State* L, int index);
 // The same, with the empty text for anything else.
 std::string toTextOrEmpty(lua_State* L, int index);
+
+// Results: pushes each value as a number and returns how many were pushed.
+inline int pushNumbers(lua_State* L, std::initializer_list<double> values) {
+  for (double v : values) lua_pushnumber(L, v);
+  return static_cast<int>(values.size());
+}
+inline int pushXYZ(lua_State* L, const rk::math::Vector4& v) {
+  lua_pushnumber(L, v.x);
+  lua_pushnumber(L, v.y);
+  lua_pushnumber(L, v.z);
+  return 3;
+}
 
 }  // namespace rk::script

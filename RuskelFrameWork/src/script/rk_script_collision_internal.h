@@ -1,7 +1,5 @@
 // Helpers and creators shared by the collision binding sources.
 #pragma once
-#include <initializer_list>
-
 #include <lua.hpp>
 
 #include "math/rk_vector.h"
@@ -12,16 +10,6 @@
 #define RK_COLLISION_BINDING(name) "rk::script::collision::`anonymous-namespace'::" name
 
 namespace rk::script::collision {
-
-inline int pushNumbers(lua_State* L, std::initializer_list<double> values) {
-  for (double v : values) lua_pushnumber(L, v);
-  return static_cast<int>(values.size());
-}
-inline int pushXYZ(lua_State* L, const rk::math::Vector4& v) { return pushNumbers(L, {v.x, v.y, v.z}); }
-// Three numbers from `index` on, as (x, y, z, 0).
-inline rk::math::Vector4 toXYZArgs(lua_State* L, int index) {
-  return {toFloatArg(L, index), toFloatArg(L, index + 1), toFloatArg(L, index + 2), 0.0f};
-}
 
 // Object creators of the collision table; each ignores its arguments and
 // returns one userdata.

@@ -20,9 +20,6 @@ using math::Vector4;
   if (Laser* command = toGfxCommand<Laser>(L, 1, kLaserClass)) laser = &command->params(); \
   else RK_GPH_REPORT_NULL("lua_GfxModel_Laser_" name)
 
-Vector4 xyzArgs(lua_State* L, int first) {
-  return {toFloatArg(L, first), toFloatArg(L, first + 1), toFloatArg(L, first + 2), 0.0f};
-}
 
 // The stage number: the number as a float, truncated toward zero. Only stages
 // 0 and 1 exist; any other number is ignored.
@@ -45,7 +42,7 @@ int lua_GfxModel_Laser_setWidth(lua_State* L) {
 
 int lua_GfxModel_Laser_setEye(lua_State* L) {
   RK_LASER_SELF("setEye");
-  if (laser) laser->eye = xyzArgs(L, 2);
+  if (laser) laser->eye = toXYZArgs(L, 2);
   return noResults(L);
 }
 
@@ -75,7 +72,7 @@ int lua_GfxModel_Laser_clearPoint(lua_State* L) {
 
 int lua_GfxModel_Laser_pushPos(lua_State* L) {
   RK_LASER_SELF("pushPos");
-  if (laser) laser->points.push_back(xyzArgs(L, 2));
+  if (laser) laser->points.push_back(toXYZArgs(L, 2));
   return noResults(L);
 }
 
@@ -113,7 +110,7 @@ int lua_GfxModel_Laser_calcPointLength(lua_State* L) {
 
 int lua_GfxModel_Laser_setLaserEndPoint(lua_State* L) {
   RK_LASER_SELF("setLaserEndPoint");
-  if (laser) laser->end_point = xyzArgs(L, 2);
+  if (laser) laser->end_point = toXYZArgs(L, 2);
   return noResults(L);
 }
 

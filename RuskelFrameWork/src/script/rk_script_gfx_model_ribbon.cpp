@@ -26,7 +26,6 @@ RK_GFX_COMMAND_CLASS(kGfxWipeClass, "rk::gfx::gfx_model_command::GfxWipe");
   if (!command) ::rk::debug::writeErrorLog("src/gfx/gfx_model_command/rk_gfx_model_command", __LINE__, \
                                            RK_GMC_BINDING(name))
 
-Vector4 xyzArgs(lua_State* L) { return {toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), 0.0f}; }
 
 // (u0, v0) and (u1, v1) from arguments 2 to 5.
 void setUVPair(lua_State* L, Vector4 (&pair)[2]) {
@@ -91,7 +90,7 @@ int capsuleSetTermUV(lua_State* L) {
 
 int capsuleSetPos(lua_State* L) {
   RK_CAPSULE_SELF("setPos");
-  if (command) command->params().position = xyzArgs(L);
+  if (command) command->params().position = toXYZArgs(L, 2);
   return noResults(L);
 }
 

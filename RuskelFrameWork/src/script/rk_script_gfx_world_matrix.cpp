@@ -16,7 +16,6 @@ RK_GFX_COMMAND_CLASS(kWorldMatrixClass, "rk::gfx::gfx_model_command::GfxTransfor
 #define RK_TRANS_SELF(name) \
   RK_GFX_COMMAND_SELF(GfxTransformation, kWorldMatrixClass, "lua_GfxModel_Trans_" name)
 
-Vector4 xyzArgs(lua_State* L) { return {toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), 0.0f}; }
 Vector4 xyzwArgs(lua_State* L) { return {toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), toFloatArg(L, 5)}; }
 
 int pushComponents(lua_State* L, const Vector4& v, int count) {
@@ -46,7 +45,7 @@ int lua_GfxModel_Trans_getScaleCenter(lua_State* L) {
 
 int lua_GfxModel_Trans_setScaleCenter(lua_State* L) {
   RK_TRANS_SELF("setScaleCenter");
-  if (command) command->transform().setScaleCenter(xyzArgs(L));
+  if (command) command->transform().setScaleCenter(toXYZArgs(L, 2));
   return noResults(L);
 }
 
@@ -79,13 +78,13 @@ int lua_GfxModel_Trans_getScale(lua_State* L) {
 
 int lua_GfxModel_Trans_setScale(lua_State* L) {
   RK_TRANS_SELF("setScale");
-  if (command) command->transform().setScale(xyzArgs(L));
+  if (command) command->transform().setScale(toXYZArgs(L, 2));
   return noResults(L);
 }
 
 int lua_GfxModel_Trans_setRotCenter(lua_State* L) {
   RK_TRANS_SELF("setRotCenter");
-  if (command) command->transform().setRotCenter(xyzArgs(L));
+  if (command) command->transform().setRotCenter(toXYZArgs(L, 2));
   return noResults(L);
 }
 
@@ -113,7 +112,7 @@ int lua_GfxModel_Trans_setRotQuat(lua_State* L) {
 
 int lua_GfxModel_Trans_setPos(lua_State* L) {
   RK_TRANS_SELF("setPos");
-  if (command) command->transform().setPos(xyzArgs(L));
+  if (command) command->transform().setPos(toXYZArgs(L, 2));
   return noResults(L);
 }
 

@@ -1,7 +1,6 @@
 // Helpers and entry points shared by the math binding sources.
 #pragma once
 #include <cstdint>
-#include <initializer_list>
 
 #include <lua.hpp>
 
@@ -13,17 +12,6 @@ namespace rk::script::math {
 
 constexpr const char* kSource = "src/script/rk_script_math";
 
-// Pushes each value as a number; returns how many were pushed.
-inline int pushNumbers(lua_State* L, std::initializer_list<double> values) {
-  for (double v : values) lua_pushnumber(L, v);
-  return static_cast<int>(values.size());
-}
-inline int pushXYZ(lua_State* L, const rk::math::Vector4& v) {
-  lua_pushnumber(L, v.x);
-  lua_pushnumber(L, v.y);
-  lua_pushnumber(L, v.z);
-  return 3;
-}
 inline int pushXYZW(lua_State* L, const rk::math::Vector4& v) { return pushNumbers(L, {v.x, v.y, v.z, v.w}); }
 // Packed colours and masks reach scripts as non-negative numbers.
 inline int pushUnsigned(lua_State* L, std::uint32_t v) {
@@ -31,10 +19,6 @@ inline int pushUnsigned(lua_State* L, std::uint32_t v) {
   return 1;
 }
 
-// Three numbers from `index` on, as (x, y, z, 0).
-inline rk::math::Vector4 toXYZArgs(lua_State* L, int index) {
-  return {toFloatArg(L, index), toFloatArg(L, index + 1), toFloatArg(L, index + 2), 0.0f};
-}
 // Four numbers from `index` on.
 inline rk::math::Vector4 toXYZWArgs(lua_State* L, int index) {
   return {toFloatArg(L, index), toFloatArg(L, index + 1), toFloatArg(L, index + 2), toFloatArg(L, index + 3)};

@@ -27,9 +27,6 @@ using gfx::Model;
 
 #define RK_MODEL_SELF(name) Model* model = selfModel(L, RK_MODEL_BINDING(name))
 
-::rk::math::Vector4 xyzArgs(lua_State* L, int first) {
-  return {toFloatArg(L, first), toFloatArg(L, first + 1), toFloatArg(L, first + 2), 0.0f};
-}
 
 int pushXyz(lua_State* L, const ::rk::math::Vector4& v) {
   lua_settop(L, 0);
@@ -84,13 +81,13 @@ int lua_Model_calcTransformation(lua_State* L) {
 
 int lua_Model_setScaling(lua_State* L) {
   RK_MODEL_SELF("lua_Model_setScaling");
-  if (model) model->setScale(xyzArgs(L, 2));
+  if (model) model->setScale(toXYZArgs(L, 2));
   return noResult(L);
 }
 
 int lua_Model_setPosition(lua_State* L) {
   RK_MODEL_SELF("lua_Model_setPosition");
-  if (model) model->setPos(xyzArgs(L, 2));
+  if (model) model->setPos(toXYZArgs(L, 2));
   return noResult(L);
 }
 
@@ -288,7 +285,7 @@ int lua_Model_releaseFrustumModel(lua_State* L) {
 
 int lua_Model_setSizeFrustumModel(lua_State* L) {
   RK_MODEL_SELF("lua_Model_setSizeFrustumModel");
-  if (model && model->cullingBody()) model->cullingBody()->setSize(xyzArgs(L, 2));
+  if (model && model->cullingBody()) model->cullingBody()->setSize(toXYZArgs(L, 2));
   return noResult(L);
 }
 

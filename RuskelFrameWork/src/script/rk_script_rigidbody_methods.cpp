@@ -60,14 +60,9 @@ using script::toLuaObject;
 // Where the methods report an object argument they cannot use.
 constexpr const char* kHeader = "include/rigidbody/rk_rigidbody";
 
-int pushNumbers(lua_State* L, std::initializer_list<double> values) {
-  for (double v : values) lua_pushnumber(L, v);
-  return static_cast<int>(values.size());
-}
-int pushXYZ(lua_State* L, const Vector4& v) { return pushNumbers(L, {v.x, v.y, v.z}); }
-Vector4 xyzArgs(lua_State* L, int index) {
-  return {toFloatArg(L, index), toFloatArg(L, index + 1), toFloatArg(L, index + 2), 0.0f};
-}
+using rk::script::pushNumbers;
+using rk::script::pushXYZ;
+using rk::script::toXYZArgs;
 
 template <class T>
 T* self(lua_State* L, const char* name) {
@@ -144,7 +139,7 @@ int lua_Common_setValid(lua_State* L) {
 }
 
 int lua_Common_setPos(lua_State* L) {
-  const Vector4 position = xyzArgs(L, 2);
+  const Vector4 position = toXYZArgs(L, 2);
   if (RigidBody* body = self<RigidBody>(L, RK_COMMON("setPos"))) {
     body->setPosition(position);
     body->updateWorldMatrix();
@@ -160,7 +155,7 @@ int lua_Common_getPos(lua_State* L) {
 }
 
 int lua_Common_setYawPitchRoll(lua_State* L) {
-  const Vector4 angles = xyzArgs(L, 2);
+  const Vector4 angles = toXYZArgs(L, 2);
   if (RigidBody* body = self<RigidBody>(L, RK_COMMON("setYawPitchRoll")))
     body->setQuat(math::quaternionFromYawPitchRoll(angles.x, angles.y, angles.z));
   lua_settop(L, 0);
@@ -174,7 +169,7 @@ int lua_Common_getGravity(lua_State* L) {
 }
 
 int lua_Common_setGravity(lua_State* L) {
-  const Vector4 gravity = xyzArgs(L, 2);
+  const Vector4 gravity = toXYZArgs(L, 2);
   if (RigidBody* body = self<RigidBody>(L, RK_COMMON("setGravity"))) body->setGravity(gravity);
   lua_settop(L, 0);
   return 0;
@@ -194,7 +189,7 @@ int lua_Common_getVelocity(lua_State* L) {
 }
 
 int lua_Common_setVelocity(lua_State* L) {
-  const Vector4 velocity = xyzArgs(L, 2);
+  const Vector4 velocity = toXYZArgs(L, 2);
   if (RigidBody* body = self<RigidBody>(L, RK_COMMON("setVelocity"))) body->setVelocity(velocity);
   lua_settop(L, 0);
   return 0;
@@ -207,7 +202,7 @@ int lua_Common_getOmega(lua_State* L) {
 }
 
 int lua_Common_setOmega(lua_State* L) {
-  const Vector4 omega = xyzArgs(L, 2);
+  const Vector4 omega = toXYZArgs(L, 2);
   if (RigidBody* body = self<RigidBody>(L, RK_COMMON("setOmega"))) body->setOmega(omega);
   lua_settop(L, 0);
   return 0;
@@ -406,7 +401,7 @@ int lua_Capsule_getAxis(lua_State* L) {
 
 // Normalised; a zero axis stays zero.
 int lua_Capsule_setAxis(lua_State* L) {
-  const Vector4 axis = math::vec3Normalize(xyzArgs(L, 2));
+  const Vector4 axis = math::vec3Normalize(toXYZArgs(L, 2));
   if (RigidBodyCapsule* c = capsule(L, "rk::rigidbody::lua_rigid_body::lua_Capsule_setAxis")) c->setAxisVector(axis);
   lua_settop(L, 0);
   return 0;
@@ -414,7 +409,7 @@ int lua_Capsule_setAxis(lua_State* L) {
 
 // The axis in the body's own frame, as given; the pose turns it into the world axis.
 int lua_Capsule_setBaseAxis(lua_State* L) {
-  const Vector4 axis = xyzArgs(L, 2);
+  const Vector4 axis = toXYZArgs(L, 2);
   if (RigidBodyCapsule* c = capsule(L, "rk::rigidbody::lua_rigid_body::lua_Capsule_setBaseAxis")) c->setBaseAxis(axis);
   lua_settop(L, 0);
   return 0;
@@ -436,7 +431,7 @@ const luaL_Reg kCapsuleMethods[] = {
 
 // Half extents; the box recomputes its tensor.
 int lua_OBB_setSize(lua_State* L) {
-  const Vector4 size = xyzArgs(L, 2);
+  const Vector4 size = toXYZArgs(L, 2);
   if (RigidBodyOBB* box = self<RigidBodyOBB>(L, "rk::rigidbody::lua_rigid_body::lua_OBB_setSize")) box->setSize(size);
   lua_settop(L, 0);
   return 0;
