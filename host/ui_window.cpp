@@ -121,6 +121,12 @@ Window* createWindow(const std::string& className, const std::string& caption, u
   return window;
 }
 
+namespace {
+void (*windowGoingHook)(Window*) = nullptr;
+}  // namespace
+
+void detail::setWindowGoingHook(void (*hook)(Window* window)) { windowGoingHook = hook; }
+
 void destroyWindow(Window* window) {
   if (!usable(window)) return;
   sendMessage(window, WM_DESTROY, 0, 0);
@@ -128,6 +134,7 @@ void destroyWindow(Window* window) {
   window->focused = false;
   window->timers.clear();
   if (window->sdl) {
+    if (windowGoingHook) windowGoingHook(window);
     SDL_DestroyWindow(window->sdl);
     window->sdl = nullptr;
   }

@@ -46,6 +46,9 @@ Window* windowFromSdlId(std::uint32_t id);
 std::vector<Window*> allWindows();
 // Milliseconds of a steady clock, for timers.
 std::uint64_t nowMs();
+// Called with a window just before its SDL window goes: the GL layer moves
+// its context off a window it still has current.
+void setWindowGoingHook(void (*hook)(Window* window));
 
 }  // namespace detail
 }  // namespace host::ui

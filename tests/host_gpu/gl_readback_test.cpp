@@ -304,4 +304,35 @@ TEST_F(GlDraw, SwapChainBuffersAreDrawnPresentedAndFlipped) {
   host::ui::destroyWindow(window);
 }
 
+// Presenting leaves the context on the window (binding a window's drawable
+// again each frame is costly); a window that goes takes the context back to
+// the hidden helper window, so drawing goes on.
+TEST_F(GlDraw, DrawingGoesOnAfterThePresentedWindowGoes) {
+  host::ui::Window* window =
+      host::ui::createWindow("GpuTest", "gpu", host::ui::WS_CAPTION, 64, 48, [](host::ui::Window*, unsigned, host::ui::WParam, host::ui::LParam) { return host::ui::LResult{0}; });
+  Ref<Factory> factory;
+  ASSERT_EQ(createFactory(0, &factory), S_OK);
+  Ref<SwapChain> chain;
+  ASSERT_EQ(factory->createSwapChainForWindow(rig.queue.get(), window, SwapChainDesc1{}, &chain), S_OK);
+  const Ref<Resource> own = rig.target;
+  Ref<Resource> buffer;
+  ASSERT_EQ(chain->getBuffer(0, &buffer), S_OK);
+  rig.target = buffer;
+  rig.device->createRenderTargetView(buffer.get(), nullptr, rig.rtv());
+  rig.begin(false);
+  rig.clear(0, 0, 1, 1);
+  rig.execute();
+  ASSERT_EQ(chain->present(1, 0), S_OK);
+  rig.waitIdle();
+  host::ui::destroyWindow(window);
+
+  rig.target = own;
+  rig.device->createRenderTargetView(own.get(), nullptr, rig.rtv());
+  rig.begin(false);
+  rig.clear(1, 0, 0, 1);
+  rig.execute();
+  rig.waitIdle();
+  EXPECT_EQ(rig.readPixels()[0], kRed);
+}
+
 }  // namespace

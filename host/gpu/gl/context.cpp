@@ -42,6 +42,13 @@ bool hasWord(const char* list, const char* word) {
   return false;
 }
 
+// A window that goes while the context is current on it would leave no
+// context current: the context goes back to the hidden helper first.
+void leaveWindow(ui::Window* window) {
+  Context& c = context();
+  if (c.sdl && window && window->sdl && SDL_GL_GetCurrentWindow() == window->sdl) SDL_GL_MakeCurrent(c.helper, c.sdl);
+}
+
 bool makeWithSdl(Context& c) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
@@ -65,6 +72,7 @@ bool makeWithSdl(Context& c) {
     return false;
   }
   c.kind = "sdl";
+  ui::detail::setWindowGoingHook(&leaveWindow);
   return true;
 }
 
@@ -199,7 +207,10 @@ void presentFramebuffer(ui::Window* window, GLuint framebuffer, int width, int h
   Context& c = context();
   if (!c.sdl || !window || !window->alive || !window->sdl) return;
   if (!(SDL_GetWindowFlags(window->sdl) & SDL_WINDOW_OPENGL)) return;
-  if (SDL_GL_MakeCurrent(window->sdl, c.sdl) != 0) return;
+  // The context stays on the window from one present to the next: binding
+  // a window's drawable makes a software rasteriser allocate and clear a new
+  // back buffer for it, every frame when the context went back to the helper.
+  if (SDL_GL_GetCurrentWindow() != window->sdl && SDL_GL_MakeCurrent(window->sdl, c.sdl) != 0) return;
   int w = 0, h = 0;
   SDL_GL_GetDrawableSize(window->sdl, &w, &h);
   glDisable(GL_SCISSOR_TEST);
@@ -209,7 +220,6 @@ void presentFramebuffer(ui::Window* window, GLuint framebuffer, int width, int h
   glBlitFramebuffer(0, 0, width, height, 0, h, w, 0, GL_COLOR_BUFFER_BIT, GL_LINEAR);
   SDL_GL_SetSwapInterval(syncInterval > 0 ? 1 : 0);
   SDL_GL_SwapWindow(window->sdl);
-  SDL_GL_MakeCurrent(c.helper, c.sdl);
 }
 
 }  // namespace host::gpu::gl
