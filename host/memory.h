@@ -15,7 +15,9 @@ bool memoryLoad(unsigned* percent);
 // memory was returned.
 bool releaseFreedMemory();
 
-// Calls releaseFreedMemory at most once per period of the host clock.
+// Calls releaseFreedMemory at most once per period of the host clock. The GL
+// context raises the library's trim threshold so that a frame's freed blocks
+// stay for the next frame; this hands them back now and then instead.
 class PeriodicRelease {
  public:
   explicit PeriodicRelease(double seconds);
