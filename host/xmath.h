@@ -65,9 +65,9 @@ Vector vector3TransformNormal(const Vector& v, const Matrix& m);
 Vector vectorCatmullRom(const Vector& p0, const Vector& p1, const Vector& p2, const Vector& p3, float s);
 
 // --- matrix
-Matrix matrixIdentity();
-Matrix matrixMultiply(const Matrix& a, const Matrix& b);  // a * b: a applies first
-Matrix matrixTranspose(const Matrix& m);
+inline Matrix matrixIdentity();
+inline Matrix matrixMultiply(const Matrix& a, const Matrix& b);  // a * b: a applies first
+inline Matrix matrixTranspose(const Matrix& m);
 float matrixDeterminant(const Matrix& m);
 // The inverse; determinant (when given) receives the determinant. A singular
 // matrix (determinant 0, or one whose reciprocal overflows) gives the zero matrix.
@@ -84,7 +84,7 @@ Matrix matrixRotationAxis(const Vector& axis, float angle);
 // Roll about Z first, then pitch about X, then yaw about Y.
 Matrix matrixRotationRollPitchYaw(float pitch, float yaw, float roll);
 // Rotation matrix of a unit quaternion.
-Matrix matrixRotationQuaternion(const Vector& q);
+inline Matrix matrixRotationQuaternion(const Vector& q);
 // Translate by -scalingOrigin, rotate by the inverse scaling orientation, scale,
 // rotate back by the scaling orientation, translate by +scalingOrigin, translate
 // by -rotationOrigin, rotate, translate by +rotationOrigin, translate.
@@ -141,5 +141,45 @@ Vector planeFromPoints(const Vector& p1, const Vector& p2, const Vector& p3);
 Vector planeNormalize(const Vector& plane);
 // a*x + b*y + c*z + d.
 float planeDotCoord(const Vector& plane, const Vector& point);
+
+// Defined here so that the per-frame callers (bodies, cameras, models) can
+// inline them.
+inline Matrix matrixIdentity() {
+  return {{{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}}};
+}
+
+inline Matrix matrixMultiply(const Matrix& a, const Matrix& b) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
+    }
+  }
+  return r;
+}
+
+inline Matrix matrixTranspose(const Matrix& m) {
+  Matrix r;
+  for (int i = 0; i < 4; ++i)
+    for (int j = 0; j < 4; ++j) r.m[i][j] = m.m[j][i];
+  return r;
+}
+
+inline Matrix matrixRotationQuaternion(const Vector& q) {
+  const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
+  const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
+  const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
+  Matrix r = matrixIdentity();
+  r.m[0][0] = 1.0f - 2.0f * (yy + zz);
+  r.m[0][1] = 2.0f * (xy + wz);
+  r.m[0][2] = 2.0f * (xz - wy);
+  r.m[1][0] = 2.0f * (xy - wz);
+  r.m[1][1] = 1.0f - 2.0f * (xx + zz);
+  r.m[1][2] = 2.0f * (yz + wx);
+  r.m[2][0] = 2.0f * (xz + wy);
+  r.m[2][1] = 2.0f * (yz - wx);
+  r.m[2][2] = 1.0f - 2.0f * (xx + yy);
+  return r;
+}
 
 }  // namespace host::xmath

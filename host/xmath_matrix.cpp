@@ -6,27 +6,6 @@
 
 namespace host::xmath {
 
-Matrix matrixIdentity() {
-  return {{{1.0f, 0.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f, 0.0f}, {0.0f, 0.0f, 1.0f, 0.0f}, {0.0f, 0.0f, 0.0f, 1.0f}}};
-}
-
-Matrix matrixMultiply(const Matrix& a, const Matrix& b) {
-  Matrix r;
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      r.m[i][j] = a.m[i][0] * b.m[0][j] + a.m[i][1] * b.m[1][j] + a.m[i][2] * b.m[2][j] + a.m[i][3] * b.m[3][j];
-    }
-  }
-  return r;
-}
-
-Matrix matrixTranspose(const Matrix& m) {
-  Matrix r;
-  for (int i = 0; i < 4; ++i)
-    for (int j = 0; j < 4; ++j) r.m[i][j] = m.m[j][i];
-  return r;
-}
-
 namespace {
 
 // The 2x2 minors of the upper two rows (s) and the lower two rows (c), shared by
@@ -161,23 +140,6 @@ Matrix matrixRotationAxis(const Vector& axis, float angle) {
 
 Matrix matrixRotationRollPitchYaw(float pitch, float yaw, float roll) {
   return matrixMultiply(matrixMultiply(matrixRotationZ(roll), matrixRotationX(pitch)), matrixRotationY(yaw));
-}
-
-Matrix matrixRotationQuaternion(const Vector& q) {
-  const float xx = q.x * q.x, yy = q.y * q.y, zz = q.z * q.z;
-  const float xy = q.x * q.y, xz = q.x * q.z, yz = q.y * q.z;
-  const float wx = q.w * q.x, wy = q.w * q.y, wz = q.w * q.z;
-  Matrix r = matrixIdentity();
-  r.m[0][0] = 1.0f - 2.0f * (yy + zz);
-  r.m[0][1] = 2.0f * (xy + wz);
-  r.m[0][2] = 2.0f * (xz - wy);
-  r.m[1][0] = 2.0f * (xy - wz);
-  r.m[1][1] = 1.0f - 2.0f * (xx + zz);
-  r.m[1][2] = 2.0f * (yz + wx);
-  r.m[2][0] = 2.0f * (xz + wy);
-  r.m[2][1] = 2.0f * (yz - wx);
-  r.m[2][2] = 1.0f - 2.0f * (xx + yy);
-  return r;
 }
 
 Matrix matrixTransformation(const Vector& scalingOrigin, const Vector& scalingOrientation, const Vector& scaling,

@@ -3,7 +3,9 @@
 // (m[3][0..2]) and A * B applies A first.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
+#include "host/xmath.h"
 #include "math/rk_vector.h"
 
 namespace rk::gfx {
@@ -28,17 +30,17 @@ Vector4 vec3TransformCoord(const Vector4& v, const Matrix& m);
 // (x, y, z, 0) * M, all four result components.
 Vector4 vec3TransformNormal(const Vector4& v, const Matrix& m);
 
-Matrix matrixIdentity();
-Matrix matrixMultiply(const Matrix& a, const Matrix& b);
+inline Matrix matrixIdentity();
+inline Matrix matrixMultiply(const Matrix& a, const Matrix& b);
 // A singular matrix gives the zero matrix.
 Matrix matrixInverse(const Matrix& m);
-Matrix matrixTranspose(const Matrix& m);
+inline Matrix matrixTranspose(const Matrix& m);
 Matrix matrixScaling(float sx, float sy, float sz);
 Matrix matrixTranslation(float x, float y, float z);
 Matrix matrixRotationX(float angle);
 // The axis is normalised first; a zero axis gives the identity.
 Matrix matrixRotationAxis(const Vector4& axis, float angle);
-Matrix matrixFromQuaternion(const Vector4& q);
+inline Matrix matrixFromQuaternion(const Vector4& q);
 Matrix matrixPerspectiveFovLH(float fovY, float aspect, float nearZ, float farZ);
 Matrix matrixOrthographicLH(float width, float height, float nearZ, float farZ);
 Matrix matrixOrthographicOffCenterLH(float left, float right, float bottom, float top, float nearZ, float farZ);
@@ -52,5 +54,30 @@ Matrix matrixViewport(const Viewport& viewport);
 // camera A shows it, carried into camera B's space. Both cameras' matrices are
 // brought up to date first.
 Matrix matrixBetweenCameras(gfx::Camera& a, gfx::Camera& b, const Matrix& m);
+
+// The host math layer lays matrices out the same way (sixteen floats by
+// rows), so values cross as plain copies.
+namespace bridge {
+inline host::xmath::Matrix toX(const Matrix& m) {
+  host::xmath::Matrix r;
+  std::memcpy(r.m, m.m, sizeof r.m);
+  return r;
+}
+inline Matrix fromX(const host::xmath::Matrix& m) {
+  Matrix r;
+  std::memcpy(r.m, m.m, sizeof r.m);
+  return r;
+}
+}  // namespace bridge
+
+// Inline: the physics step and the drawing build these every frame.
+inline Matrix matrixIdentity() { return bridge::fromX(host::xmath::matrixIdentity()); }
+inline Matrix matrixMultiply(const Matrix& a, const Matrix& b) {
+  return bridge::fromX(host::xmath::matrixMultiply(bridge::toX(a), bridge::toX(b)));
+}
+inline Matrix matrixTranspose(const Matrix& m) { return bridge::fromX(host::xmath::matrixTranspose(bridge::toX(m))); }
+inline Matrix matrixFromQuaternion(const Vector4& q) {
+  return bridge::fromX(host::xmath::matrixRotationQuaternion({q.x, q.y, q.z, q.w}));
+}
 
 }  // namespace rk::math

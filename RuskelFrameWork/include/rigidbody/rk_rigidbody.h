@@ -189,6 +189,10 @@ class RigidBody : public policy::SharedObject,
  private:
   friend class RigidBodyManager;
   bool placing_shape_ = false;
+  // The last quaternion that normalising left unchanged: while the body does
+  // not spin and keeps it, the integration need not turn it.
+  Vector4 steady_orientation_{0.0f, 0.0f, 0.0f, 0.0f};
+  bool has_steady_orientation_ = false;
   bool registered_ = false;
 };
 

@@ -19,13 +19,7 @@ Vector4 vec3TransformNormal(const Vector4& v, const Matrix& m) {
   return fromX(xm::vector3TransformNormal(toX(v), toX(m)));
 }
 
-Matrix matrixIdentity() { return fromX(xm::matrixIdentity()); }
-
-Matrix matrixMultiply(const Matrix& a, const Matrix& b) { return fromX(xm::matrixMultiply(toX(a), toX(b))); }
-
 Matrix matrixInverse(const Matrix& m) { return fromX(xm::matrixInverse(toX(m))); }
-
-Matrix matrixTranspose(const Matrix& m) { return fromX(xm::matrixTranspose(toX(m))); }
 
 Matrix matrixScaling(float sx, float sy, float sz) { return fromX(xm::matrixScaling(sx, sy, sz)); }
 
@@ -39,8 +33,6 @@ Matrix matrixRotationAxis(const Vector4& axis, float angle) {
   if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) return matrixIdentity();
   return fromX(xm::matrixRotationNormal(toX(n), angle));
 }
-
-Matrix matrixFromQuaternion(const Vector4& q) { return fromX(xm::matrixRotationQuaternion(toX(q))); }
 
 Matrix matrixPerspectiveFovLH(float fovY, float aspect, float nearZ, float farZ) {
   return fromX(xm::matrixPerspectiveFovLH(fovY, aspect, nearZ, farZ));

@@ -15,16 +15,24 @@ using math::kFloatEpsilon;
 
 namespace {
 
-Vector4 cross(const Vector4& a, const Vector4& b) {
+// The small vector helpers are forced inline: out of line, each four-float
+// result goes back through memory and stalls the integration's long chain of
+// dependent operations.
+
+[[gnu::always_inline]] inline Vector4 cross(const Vector4& a, const Vector4& b) {
   return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x, 0.0f};
 }
 
-float dot3(const Vector4& a, const Vector4& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+[[gnu::always_inline]] inline float dot3(const Vector4& a, const Vector4& b) {
+  return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 
-float length3(const Vector4& v) { return static_cast<float>(std::sqrt(static_cast<double>(dot3(v, v)))); }
+[[gnu::always_inline]] inline float length3(const Vector4& v) {
+  return static_cast<float>(std::sqrt(static_cast<double>(dot3(v, v))));
+}
 
 // Row vector (x, y, z, 0) times the matrix, all four components.
-Vector4 mulDirection(const Vector4& v, const Matrix& m) {
+[[gnu::always_inline]] inline Vector4 mulDirection(const Vector4& v, const Matrix& m) {
   Vector4 out;
   float* o = &out.x;
   for (int j = 0; j < 4; ++j) o[j] = v.x * m.m[0][j] + v.y * m.m[1][j] + v.z * m.m[2][j];
@@ -32,25 +40,38 @@ Vector4 mulDirection(const Vector4& v, const Matrix& m) {
 }
 
 // (a ⊗ b).xyz = a.w·b.xyz + b.w·a.xyz + a.xyz × b.xyz, (a ⊗ b).w = a.w·b.w − a.xyz·b.xyz.
-Vector4 quatProduct(const Vector4& a, const Vector4& b) {
+[[gnu::always_inline]] inline Vector4 quatProduct(const Vector4& a, const Vector4& b) {
   const Vector4 c = cross(a, b);
   return {a.w * b.x + b.w * a.x + c.x, a.w * b.y + b.w * a.y + c.y, a.w * b.z + b.w * a.z + c.z,
           a.w * b.w - dot3(a, b)};
 }
 
 // q / |q| when |q| > 0; a zero quaternion stays zero.
-Vector4 normalizedQuat(const Vector4& q) {
+[[gnu::always_inline]] inline Vector4 normalizedQuat(const Vector4& q) {
   const float sum = q.x * q.x + q.y * q.y + q.z * q.z + q.w * q.w;
   const float length = static_cast<float>(std::sqrt(static_cast<double>(sum)));
   if (!(length > 0.0f)) return q;
   return {q.x / length, q.y / length, q.z / length, q.w / length};
 }
 
+[[gnu::always_inline]] inline bool isZero3(const Vector4& v) {
+  return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f;
+}
+
+// q + (±0) is q for every component: each is finite and none is −0.
+bool keepsAddedZeros(const Vector4& q) {
+  for (const float c : {q.x, q.y, q.z, q.w})
+    if (!std::isfinite(c) || (c == 0.0f && std::signbit(c))) return false;
+  return true;
+}
+
 Matrix rotate(const Matrix& r, const Matrix& tensor, const Matrix& rt) {
   return math::matrixMultiply(math::matrixMultiply(r, tensor), rt);
 }
 
-Vector4 translationOf(const Matrix& m) { return {m.m[3][0], m.m[3][1], m.m[3][2], 0.0f}; }
+[[gnu::always_inline]] inline Vector4 translationOf(const Matrix& m) {
+  return {m.m[3][0], m.m[3][1], m.m[3][2], 0.0f};
+}
 
 }  // namespace
 
@@ -159,26 +180,35 @@ void RigidBody::integrate(float dt) {
   Vector4 alpha = mulDirection(torque_, world_inverse_inertia_);
   alpha.w = 0.0f;
 
-  // q̇ = ½ω ⊗ q and its derivative, from the orientation and ω of the substep's start.
-  const Vector4& q = orientation_;
-  const Vector4 q_dot = quatProduct(omega_.scaled(0.5f), q);
-  const Vector4 spin = quatProduct(q, alpha);
-  const float w2 = 0.25f * dot3(omega_, omega_);
-  const Vector4 s{spin.x - w2 * q.x, spin.y - w2 * q.y, spin.z - w2 * q.z, spin.w - w2 * q.w};
-  const Vector4 next{q.x + dt * q_dot.x + half_dt2 * s.x, q.y + dt * q_dot.y + half_dt2 * s.y,
-                     q.z + dt * q_dot.z + half_dt2 * s.z, q.w + dt * q_dot.w + half_dt2 * s.w};
-  const Vector4 turned = normalizedQuat(next);
-  // The rotation matrix is a pure function of the quaternion: a body whose
-  // quaternion kept every bit (one that does not spin) keeps its matrices.
-  const bool same = std::memcmp(&turned, &orientation_, sizeof turned) == 0;
-  orientation_ = turned;
-
-  omega_.x += dt * alpha.x, omega_.y += dt * alpha.y, omega_.z += dt * alpha.z;
-  if (!same) {
-    rotation_ = math::matrixFromQuaternion(orientation_);
-    rotation_transposed_ = math::matrixTranspose(rotation_);
-    world_tensors_current_ = false;
+  // A body that neither spins nor gains spin would only add zeros to a
+  // quaternion that normalising has already left as it was: the quaternion
+  // and its matrices keep every bit, so the products are skipped.
+  const bool still = has_steady_orientation_ && isZero3(omega_) && isZero3(alpha) && std::isfinite(half_dt2) &&
+                     std::memcmp(&steady_orientation_, &orientation_, sizeof orientation_) == 0;
+  if (!still) {
+    // q̇ = ½ω ⊗ q and its derivative, from the orientation and ω of the substep's start.
+    const Vector4& q = orientation_;
+    const Vector4 q_dot = quatProduct(omega_.scaled(0.5f), q);
+    const Vector4 spin = quatProduct(q, alpha);
+    const float w2 = 0.25f * dot3(omega_, omega_);
+    const Vector4 s{spin.x - w2 * q.x, spin.y - w2 * q.y, spin.z - w2 * q.z, spin.w - w2 * q.w};
+    const Vector4 next{q.x + dt * q_dot.x + half_dt2 * s.x, q.y + dt * q_dot.y + half_dt2 * s.y,
+                       q.z + dt * q_dot.z + half_dt2 * s.z, q.w + dt * q_dot.w + half_dt2 * s.w};
+    const Vector4 turned = normalizedQuat(next);
+    // Normalising kept this quaternion as it was, so it would keep it again.
+    has_steady_orientation_ = std::memcmp(&turned, &next, sizeof turned) == 0 && keepsAddedZeros(turned);
+    if (has_steady_orientation_) steady_orientation_ = turned;
+    // The rotation matrix is a pure function of the quaternion: a body whose
+    // quaternion kept every bit (one that does not spin) keeps its matrices.
+    const bool same = std::memcmp(&turned, &orientation_, sizeof turned) == 0;
+    orientation_ = turned;
+    if (!same) {
+      rotation_ = math::matrixFromQuaternion(orientation_);
+      rotation_transposed_ = math::matrixTranspose(rotation_);
+      world_tensors_current_ = false;
+    }
   }
+  omega_.x += dt * alpha.x, omega_.y += dt * alpha.y, omega_.z += dt * alpha.z;
   updateWorldMatrix();
   if (sim_execed_) sim_execed_->syncSimExeced(this, dt);
 }
