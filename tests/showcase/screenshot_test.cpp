@@ -313,8 +313,10 @@ TEST_F(Screenshots, TitleStageAndResultsShowInARealWindow) {
   EXPECT_GE(countWhere(stage, fight[0], fight[1], fight[2], fight[3], isBulletMagenta), 150) << "enemy bullets";
   // A bendable laser has been in view for a third of a second: a thin
   // line, dimmed where explosion smoke drifts over it (a laser drawn clear,
-  // the fault this guards against, leaves no green pixel at all).
-  EXPECT_GE(countWhere(stage, fight[0], fight[1], fight[2], fight[3], isLaserGreen), 100) << "enemy lasers";
+  // the fault this guards against, leaves no green pixel at all). On a
+  // loaded machine the held frame can come while smoke covers most of it:
+  // 87 pixels were seen.
+  EXPECT_GE(countWhere(stage, fight[0], fight[1], fight[2], fight[3], isLaserGreen), 40) << "enemy lasers";
   // The status display's pieces keep to their places and size: drawn
   // unplaced, its score digits cover a quarter of the screen in black.
   const int black = countWhere(stage, 0, 0, kWidth, kHeight, [](const std::uint8_t* p) {
