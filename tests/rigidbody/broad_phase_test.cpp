@@ -1,7 +1,12 @@
-// The sphere-sphere group's sorted pair search against the plain walk over
-// every pair: random scenes run through both must give the same contacts in
-// the same order and leave every body in the same state, bit for bit, also
-// when responses change the lists or move their bodies.
+// The sphere-sphere group's pair search against the plain walk over every
+// pair: random scenes run through both must give the same contacts in the
+// same order and leave every body in the same state, bit for bit, also when
+// responses change the lists or move their bodies. The scenes range from a
+// few crowded spheres (where the group may walk every pair itself) to
+// hundreds spread out (where the search's map rules most of them out), and
+// include centres on a grid (equal coordinates, coincident centres), pairs
+// that touch or miss by an ulp, spheres on a line or at one point, and
+// centres and radii that are not finite.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <random>
@@ -61,6 +67,52 @@ struct Scene {
   Bits contacts;
 };
 
+// How a scene is laid out: how many seeds to run, how many bodies, the half
+// extents of the box their centres fill, the range of their radii, the grid
+// the centres snap to (0: none), and whether some centres and radii are not
+// finite.
+struct Layout {
+  const char* name;
+  std::uint32_t seeds;
+  int minCount, maxCount;
+  Vector4 half;
+  float minRadius, maxRadius;
+  float snap;
+  bool oddValues;
+};
+
+const Layout kCrowded{"crowded", 40, 20, 60, {3.0f, 1.5f, 3.0f, 0.0f}, 0.2f, 1.2f, 0.0f, false};
+const Layout kSpread{"spread", 12, 250, 400, {30.0f, 2.0f, 30.0f, 0.0f}, 0.1f, 1.0f, 0.0f, false};
+const Layout kLayouts[] = {
+    kCrowded,
+    kSpread,
+    {"grid", 12, 60, 120, {4.0f, 1.0f, 4.0f, 0.0f}, 0.2f, 0.9f, 0.5f, false},
+    // Radii 0.5 plus a few ulps on a lattice of spacing 1: neighbours touch
+    // or miss by the last bit of the squared distance test.
+    {"edges", 12, 80, 140, {5.0f, 0.0f, 5.0f, 0.0f}, 0.5f, 0.5000004f, 1.0f, false},
+    {"line", 12, 40, 80, {20.0f, 0.0f, 0.0f, 0.0f}, 0.2f, 1.2f, 0.0f, false},
+    {"point", 12, 20, 40, {0.0f, 0.0f, 0.0f, 0.0f}, 0.2f, 1.2f, 0.0f, false},
+    {"odd values", 12, 60, 120, {6.0f, 1.5f, 6.0f, 0.0f}, 0.2f, 1.2f, 0.0f, true},
+};
+
+// Radius and centre of body i of an odd-values scene where it is one of the
+// odd ones: NaN, zero, negative and large radii, non-finite centres, and in
+// odd seeds infinite radii (which reach every other sphere).
+void makeOdd(int i, std::uint32_t seed, float& radius, Vector4& centre) {
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  const int k = i % 16;
+  const bool infinite = seed % 2 == 1;
+  if (k == 1) radius = nan;
+  if (k == 2 && infinite) radius = inf;
+  if (k == 3) radius = 0.0f;
+  if (k == 4) radius = -0.8f;
+  if (k == 5) radius = 6.0f;
+  if (k == 6) centre.x = inf;
+  if (k == 7) centre.z = -inf;
+  if (k == 8) centre.y = nan;
+  if (k == 9 && infinite) radius = -inf;
+}
+
 class BroadPhase : public rktest::PhysicsFixture {
  protected:
   void TearDown() override {
@@ -68,40 +120,56 @@ class BroadPhase : public rktest::PhysicsFixture {
     PhysicsFixture::TearDown();
   }
 
-  // Spheres crowded into a small box so that many pairs touch; a few are not
-  // valid, one has radius 0 and one a negative radius. One aliased group over
-  // part of them, one two-list group whose lists share bodies and hold one
-  // body twice; seeds vary sizes, order and membership.
-  std::unique_ptr<Scene> build(std::uint32_t seed) {
+  // Spheres laid out as the layout says; a few are not valid; in every
+  // layout but the odd one body 3 has radius 0 and body 5 a negative radius.
+  // Three groups: one aliased over part of the bodies, one two-list group
+  // with a long list A and a shorter list B whose lists share bodies and hold
+  // one body twice, and one with a short list A and a long list B. Seeds vary
+  // sizes, order and membership.
+  std::unique_ptr<Scene> build(const Layout& layout, std::uint32_t seed) {
     auto scene = std::make_unique<Scene>();
     std::mt19937 rng(seed);
-    std::uniform_real_distribution<float> pos(-3.0f, 3.0f), vel(-4.0f, 4.0f), rad(0.2f, 1.2f), unit(0.0f, 1.0f);
-    const int count = 20 + static_cast<int>(rng() % 40);
+    std::uniform_real_distribution<float> pos(-1.0f, 1.0f), vel(-4.0f, 4.0f), unit(0.0f, 1.0f);
+    const int count = layout.minCount + static_cast<int>(rng() % (layout.maxCount - layout.minCount + 1));
+    auto coordinate = [&](float half) {
+      const float x = half * pos(rng);
+      return layout.snap > 0.0f ? layout.snap * std::round(x / layout.snap) : x;
+    };
     for (int i = 0; i < count; ++i) {
       auto* body = make<LoggedSphere>(unit(rng) > 0.1f);
       body->id = static_cast<std::uint32_t>(i);
       body->log = &scene->contacts;
-      body->setRadius(i == 3 ? 0.0f : i == 5 ? -0.8f : rad(rng));
+      float radius = layout.minRadius + (layout.maxRadius - layout.minRadius) * unit(rng);
+      Vector4 centre = v3(coordinate(layout.half.x), coordinate(layout.half.y), coordinate(layout.half.z));
+      if (layout.oddValues)
+        makeOdd(i, seed, radius, centre);
+      else if (i == 3 || i == 5)
+        radius = i == 3 ? 0.0f : -0.8f;
+      body->setRadius(radius);
       body->setMass(0.5f + unit(rng));
-      place(*body, v3(pos(rng), pos(rng) * 0.5f, pos(rng)));
+      place(*body, centre);
       body->setVelocity(v3(vel(rng), vel(rng), vel(rng)));
       body->setOmega(v3(vel(rng), vel(rng), vel(rng)));
       scene->bodies.push_back(body);
     }
     auto aliased = std::make_unique<CollisionGroupRigidBodySphereSphere>(true);
     auto pair = std::make_unique<CollisionGroupRigidBodySphereSphere>(false);
+    auto fewRows = std::make_unique<CollisionGroupRigidBodySphereSphere>(false);
     for (LoggedSphere* body : scene->bodies) {
       const float pick = unit(rng);
       if (pick < 0.5f) aliased->addGroupA(body);
       if (pick > 0.3f) pair->addGroupA(body);
       if (pick < 0.2f || pick > 0.8f) pair->addGroupB(body);
+      if (pick > 0.45f && pick < 0.55f) fewRows->addGroupA(body);
+      if (pick < 0.6f) fewRows->addGroupB(body);
     }
     pair->addGroupB(scene->bodies[0]);
     pair->addGroupB(scene->bodies[0]);
     pair->setSpring(3000.0f + 100.0f * static_cast<float>(seed % 7));
-    for (auto* group : {aliased.get(), pair.get()}) groups_->addCollisionGroup(group);
+    for (auto* group : {aliased.get(), pair.get(), fewRows.get()}) groups_->addCollisionGroup(group);
     scene->groups.push_back(std::move(aliased));
     scene->groups.push_back(std::move(pair));
+    scene->groups.push_back(std::move(fewRows));
     return scene;
   }
 
@@ -129,9 +197,10 @@ class BroadPhase : public rktest::PhysicsFixture {
   }
 
   // Runs one scene through the given search and returns contacts and states.
-  std::pair<Bits, Bits> run(std::uint32_t seed, bool broad, const std::function<void(Scene&)>& rig = nullptr) {
+  std::pair<Bits, Bits> run(const Layout& layout, std::uint32_t seed, bool broad,
+                            const std::function<void(Scene&)>& rig = nullptr) {
     rk::rigidbody::setPairBroadPhase(broad);
-    auto scene = build(seed);
+    auto scene = build(layout, seed);
     if (rig) rig(*scene);
     physics_->setCalcCount(8);
     for (int frame = 0; frame < 3; ++frame) physics_->update(1.0f / 60.0f);
@@ -142,16 +211,18 @@ class BroadPhase : public rktest::PhysicsFixture {
 };
 
 TEST_F(BroadPhase, RandomScenesGiveTheContactsAndStatesOfThePlainWalk) {
-  std::size_t contacts = 0;
-  for (std::uint32_t seed = 1; seed <= 40; ++seed) {
-    const auto plain = run(seed, false);
-    const auto sorted = run(seed, true);
-    ASSERT_EQ(plain.first, sorted.first) << "contacts, seed " << seed;
-    ASSERT_EQ(plain.second, sorted.second) << "body states, seed " << seed;
-    contacts += plain.first.size() / 14;
+  for (const Layout& layout : kLayouts) {
+    std::size_t contacts = 0;
+    for (std::uint32_t seed = 1; seed <= layout.seeds; ++seed) {
+      const auto plain = run(layout, seed, false);
+      const auto searched = run(layout, seed, true);
+      ASSERT_EQ(plain.first, searched.first) << layout.name << ", contacts, seed " << seed;
+      ASSERT_EQ(plain.second, searched.second) << layout.name << ", body states, seed " << seed;
+      contacts += plain.first.size() / 14;
+    }
+    // The scenes are crowded enough to exercise the responses.
+    EXPECT_GT(contacts, 1000u) << layout.name;
   }
-  // The scenes are crowded enough to exercise the responses.
-  EXPECT_GT(contacts, 1000u);
   EXPECT_TRUE(log_.empty()) << log_.text();
 }
 
@@ -200,14 +271,17 @@ TEST_F(BroadPhase, ResponsesThatChangeTheSceneAreSeenAsByThePlainWalk) {
          };
        }},
   };
-  for (const auto& [name, rig] : cases) {
-    for (std::uint32_t seed = 1; seed <= 10; ++seed) {
-      const auto plain = run(seed, false, rig);
-      const auto sorted = run(seed, true, rig);
-      ASSERT_EQ(plain.first, sorted.first) << name << ", contacts, seed " << seed;
-      ASSERT_EQ(plain.second, sorted.second) << name << ", body states, seed " << seed;
+  // Fewer of the large scenes: each walks every pair of some hundred bodies.
+  const std::pair<const Layout*, std::uint32_t> layouts[] = {{&kCrowded, 10}, {&kSpread, 3}};
+  for (const auto& [layout, seeds] : layouts)
+    for (const auto& [name, rig] : cases) {
+      for (std::uint32_t seed = 1; seed <= seeds; ++seed) {
+        const auto plain = run(*layout, seed, false, rig);
+        const auto searched = run(*layout, seed, true, rig);
+        ASSERT_EQ(plain.first, searched.first) << layout->name << ", " << name << ", contacts, seed " << seed;
+        ASSERT_EQ(plain.second, searched.second) << layout->name << ", " << name << ", body states, seed " << seed;
+      }
     }
-  }
 }
 
 }  // namespace

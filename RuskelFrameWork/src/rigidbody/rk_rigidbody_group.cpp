@@ -10,6 +10,7 @@
 #include "col/rk_intersection.h"
 #include "col/rk_triangle_search.h"
 #include "kernel/rk_error_log.h"
+#include "rk_sphere_pair_search.h"
 
 namespace rk::rigidbody {
 
@@ -62,38 +63,31 @@ void respondToBodyPairs(const ImpactParameter& p, std::vector<A*>& listA, std::v
 
 bool g_pair_broad_phase = true;
 
-// ------------------------------------------------ sphere pairs: sweep on one axis
+// ------------------------------------------------ sphere pairs: a search on copies
 //
-// The spheres of list B that are valid and can touch anything (finite centre,
-// radius not NaN) are sorted along the axis on which their centres spread
-// most; each row of list A then looks only at the stretch of that order whose
-// coordinate lies within its reach. A pair passing the squared-distance
-// reject goes to the same hitSphereSphere the plain walk calls, and the pairs
-// of a row are answered in list order, so contacts, their order and the
-// forces are those of the plain walk. Centres and radii are read once per
-// body per substep; a response that changes the lists or moves one of its two
-// bodies hands the rest of the walk to the plain loop, which then sees the
-// change as it would have. (A response that moves some third body, or makes a
-// body of list B valid that was not, is seen from the next substep on.)
+// Each pass reads every body's validity, centre and radius once, in a loop
+// with no branch on their values so the reads of many bodies overlap; the
+// pair search (rk_sphere_pair_search) then works on those copies alone and
+// hands back the pairs that may touch in the plain walk's order. Only those
+// pairs reach the bodies again: the same hitSphereSphere the plain walk
+// calls, on the bodies' own centres, so contacts, their order and the forces
+// are those of the plain walk.
+//
+// Nothing changes between the reads and the first response. After each
+// response the lists and its two bodies are checked: if a list changed or one
+// of the two moved, the rest of the walk goes to the plain loop, which then
+// sees the change as it would have. Validity is read again before each pair
+// (the row's body at its row's first pair, as the plain walk reads it when
+// the row begins). A response that moves some third body, or makes a body
+// valid that was not, is seen from the next substep on.
 
-struct SphereShot {
-  Vector4 c;
-  float r;
+struct SphereSearchScratch {
+  SphereRows a, b;
+  SpherePairSearch search;
 };
 
-struct SweepEntry {
-  float key;
-  std::uint32_t index;
-};
-
-struct SphereSweepScratch {
-  std::vector<SphereShot> shots;
-  std::vector<SweepEntry> order;
-  std::vector<std::uint32_t> row;
-};
-
-SphereSweepScratch& sphereScratch() {
-  static SphereSweepScratch scratch;
+SphereSearchScratch& sphereScratch() {
+  static SphereSearchScratch scratch;
   return scratch;
 }
 
@@ -106,96 +100,94 @@ bool sameShot(const SphereShot& a, const SphereShot& b) {
   return std::memcmp(&a.c, &b.c, sizeof a.c) == 0 && std::memcmp(&a.r, &b.r, sizeof a.r) == 0;
 }
 
-// A centre with a non-finite coordinate or a NaN radius makes the squared
-// distance test fail against every partner.
-bool canTouch(const SphereShot& s) {
-  return std::isfinite(s.c.x) && std::isfinite(s.c.y) && std::isfinite(s.c.z) && !std::isnan(s.r);
+// Every body's centre, radius and validity, and the count and largest
+// |radius| of the valid ones. Nothing branches on a body's data, so the reads
+// of many bodies overlap; the buffer is held in a local so that the stores
+// through it do not make the loop reload it.
+void readSpheres(const std::vector<RigidBodySphere*>& list, SphereRows& rows) {
+  const std::size_t count = list.size();
+  rows.reserveFor(count);
+  RigidBodySphere* const* bodies = list.data();
+  SphereShot* shots = rows.shots.data();
+  std::size_t valid = 0;
+  float reach = 0.0f;
+  for (std::size_t j = 0; j < count; ++j) {
+    const RigidBodySphere& body = *bodies[j];
+    const Vector4 c = collision::centerOf(static_cast<const Sphere&>(body));
+    const float r = body.getRadius();
+    const bool isValid = body.isValid();
+    // Field by field: copying a whole record would store the radius alone
+    // and load it back with the padding, a store the load cannot forward from.
+    shots[j].c = c;
+    shots[j].r = r;
+    shots[j].valid = isValid;
+    valid += isValid;
+    // Times 0 or 1 rather than a choice, which would be a branch. std::max
+    // keeps `reach` against a NaN: a NaN radius, or an infinite one times 0.
+    reach = std::max(reach, std::fabs(r) * static_cast<float>(isValid));
+  }
+  rows.count = count;
+  rows.validCount = valid;
+  rows.reach = reach;
 }
 
-float axisOf(const Vector4& c, int axis) { return axis == 0 ? c.x : axis == 1 ? c.y : c.z; }
+// The plain walk costs about one pair test per pair; the search about half a
+// test per body it reads, plus a fixed part worth this many tests. With no
+// more pairs than that the walk is cheaper (a few spheres among themselves).
+constexpr std::size_t kSearchOverhead = 32;
 
-// Slightly wider than hitSphereSphere's own test, so rounding never drops a
-// pair the test would accept; the test itself decides.
-constexpr float kReachSlack = 1.0f + 1.0f / 1024.0f;
-
-// Up to this many rows of list A the plain walk is faster than sorting list B.
-constexpr std::size_t kPlainWalkRows = 4;
-
-bool mayTouch(const SphereShot& a, const SphereShot& b) {
-  const float dx = a.c.x - b.c.x, dy = a.c.y - b.c.y, dz = a.c.z - b.c.z;
-  const float r = a.r + b.r;
-  return dx * dx + dy * dy + dz * dz < r * r * kReachSlack;
+bool fewPairs(std::size_t countA, std::size_t countB, bool aliased) {
+  const std::size_t pairs = aliased ? countA * (countA - 1) / 2 : countA * countB;
+  const std::size_t bodies = aliased ? countA : countA + countB;
+  return pairs <= bodies / 2 + kSearchOverhead;
 }
 
-void sweepSpherePairs(const ImpactParameter& p, std::vector<RigidBodySphere*>& listA,
-                      std::vector<RigidBodySphere*>& listB) {
+template <class Test>
+void answerSpherePairs(const ImpactParameter& p, std::vector<RigidBodySphere*>& listA,
+                       std::vector<RigidBodySphere*>& listB, const SphereRows& rowsA, const SphereRows& rowsB,
+                       const std::vector<SpherePair>& pairs, Test test) {
+  const std::size_t countA = listA.size(), countB = listB.size();
+  Vector4 n, pointA, pointB;
+  std::size_t row = countA;
+  bool rowValid = false;
+  for (const SpherePair& q : pairs) {
+    const std::size_t i = q.a, j = q.b;
+    RigidBodySphere& a = *listA[i];
+    if (i != row) {
+      row = i;
+      rowValid = a.isValid();
+    }
+    if (!rowValid) continue;
+    RigidBodySphere& b = *listB[j];
+    if (!b.isValid() || !test(n, pointA, pointB, a, b)) continue;
+    respondPair(p, a, b, n, pointA, pointB);
+    const bool unchanged = listA.size() == countA && listB.size() == countB && listA[i] == &a && listB[j] == &b &&
+                           sameShot(shotOf(a), rowsA.shots[i]) && sameShot(shotOf(b), rowsB.shots[j]);
+    if (!unchanged) {
+      respondToBodyPairs(p, listA, listB, test, true, i, j + 1);
+      return;
+    }
+  }
+}
+
+void searchSpherePairs(const ImpactParameter& p, std::vector<RigidBodySphere*>& listA,
+                       std::vector<RigidBodySphere*>& listB) {
   auto test = [](Vector4& n, Vector4& pa, Vector4& pb, RigidBodySphere& a, RigidBodySphere& b) {
     return collision::hitSphereSphere(n, pa, pb, collision::centerOf(static_cast<const Sphere&>(a)), a.getRadius(),
                                       collision::centerOf(static_cast<const Sphere&>(b)), b.getRadius());
   };
   const bool aliased = &listA == &listB;
-  const std::size_t countA = listA.size(), countB = listB.size();
-  if (countA == 0 || countB == 0) return;
-  // A few rows (the player against a list of bullets) walk list B once each:
-  // cheaper than sorting it, and the plain walk is what the sweep reproduces.
-  if (!aliased && countA <= kPlainWalkRows) {
+  if (listA.empty() || listB.empty()) return;
+  if (fewPairs(listA.size(), listB.size(), aliased)) {
     respondToBodyPairs(p, listA, listB, test);
     return;
   }
-  SphereSweepScratch& s = sphereScratch();
-
-  s.shots.resize(countB);
-  float lo[3] = {INFINITY, INFINITY, INFINITY}, hi[3] = {-INFINITY, -INFINITY, -INFINITY};
-  float reachB = 0.0f;
-  for (std::size_t j = 0; j < countB; ++j) {
-    const SphereShot shot = shotOf(*listB[j]);
-    s.shots[j] = shot;
-    if (!listB[j]->isValid() || !canTouch(shot)) continue;
-    for (int k = 0; k < 3; ++k) {
-      lo[k] = std::min(lo[k], axisOf(shot.c, k));
-      hi[k] = std::max(hi[k], axisOf(shot.c, k));
-    }
-    reachB = std::max(reachB, std::fabs(shot.r));
-  }
-  int axis = 0;
-  for (int k = 1; k < 3; ++k)
-    if (hi[k] - lo[k] > hi[axis] - lo[axis]) axis = k;
-  s.order.clear();
-  for (std::size_t j = 0; j < countB; ++j)
-    if (listB[j]->isValid() && canTouch(s.shots[j]))
-      s.order.push_back({axisOf(s.shots[j].c, axis), static_cast<std::uint32_t>(j)});
-  std::sort(s.order.begin(), s.order.end(), [](const SweepEntry& x, const SweepEntry& y) { return x.key < y.key; });
-
-  Vector4 n, pointA, pointB;
-  for (std::size_t i = 0; i < countA; ++i) {
-    RigidBodySphere& a = *listA[i];
-    if (!a.isValid()) continue;
-    const SphereShot shotA = aliased ? s.shots[i] : shotOf(a);
-    if (!canTouch(shotA)) continue;
-    // Every partner it can touch has |key − ka| < |ra| + |rb| ≤ reach; the
-    // differences below grow with the key, so the stretch is contiguous.
-    const float ka = axisOf(shotA.c, axis);
-    const float reach = (std::fabs(shotA.r) + reachB) * kReachSlack;
-    auto first = std::partition_point(s.order.begin(), s.order.end(),
-                                      [ka, reach](const SweepEntry& e) { return ka - e.key >= reach; });
-    s.row.clear();
-    for (auto e = first; e != s.order.end() && e->key - ka < reach; ++e)
-      if ((!aliased || e->index > i) && mayTouch(shotA, s.shots[e->index])) s.row.push_back(e->index);
-    if (s.row.empty()) continue;
-    std::sort(s.row.begin(), s.row.end());
-    for (std::size_t k = 0; k < s.row.size(); ++k) {
-      const std::size_t j = s.row[k];
-      RigidBodySphere& b = *listB[j];
-      if (!b.isValid() || !test(n, pointA, pointB, a, b)) continue;
-      respondPair(p, a, b, n, pointA, pointB);
-      const bool unchanged = listA.size() == countA && listB.size() == countB && listA[i] == &a &&
-                             listB[j] == &b && sameShot(shotOf(a), shotA) && sameShot(shotOf(b), s.shots[j]);
-      if (!unchanged) {
-        respondToBodyPairs(p, listA, listB, test, true, i, j + 1);
-        return;
-      }
-    }
-  }
+  SphereSearchScratch& s = sphereScratch();
+  readSpheres(listA, s.a);
+  if (!aliased) readSpheres(listB, s.b);
+  const SphereRows& rowsB = aliased ? s.a : s.b;
+  const std::vector<SpherePair>& pairs = s.search.find(s.a, rowsB, aliased);
+  answerSpherePairs(p, listA, listB, s.a, rowsB, pairs, test);
 }
 
 // Points of the body's shape below the plane, each against its projection.
@@ -250,7 +242,7 @@ bool isPairBroadPhase() { return g_pair_broad_phase; }
 
 void CollisionGroupRigidBodySphereSphere::exec() {
   if (g_pair_broad_phase) {
-    sweepSpherePairs(*this, *group_a_, *group_b_);
+    searchSpherePairs(*this, *group_a_, *group_b_);
     return;
   }
   respondToBodyPairs(*this, *group_a_, *group_b_,
