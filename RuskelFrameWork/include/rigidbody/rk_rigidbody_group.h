@@ -41,8 +41,9 @@ class ImpactParameter {
   float flic_max_ = 40000.0f;
 };
 
-// The sphere-sphere group finds its pairs through a sort along one axis
-// instead of testing every pair; the result is the same. Switched off, it
+// The sphere-sphere group finds its pairs through buckets and a reach map
+// over copies of the bodies' centres instead of testing every pair; the
+// result is the same. Switched off, it
 // walks every pair: tests and benchmarks compare the two.
 void setPairBroadPhase(bool enabled);
 bool isPairBroadPhase();
