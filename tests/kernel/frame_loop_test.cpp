@@ -67,7 +67,7 @@ TEST_F(FrameLoopTest, FrameRunsOnceASixtiethHasGatheredWithTheGatheredStep) {
   EXPECT_TRUE(trace.empty());
 
   advance(0.007);
-  EXPECT_EQ(passes(1), 1);
+  ASSERT_EQ(passes(1), 1);
   EXPECT_NEAR(context->frameStep(), 0.017, 1e-9);
   EXPECT_EQ(context->frameTime(), context->frameStep());
   EXPECT_FLOAT_EQ(adapter.steps.back(), 0.017f);
@@ -98,7 +98,9 @@ TEST_F(FrameLoopTest, FixedFrameSwitchOrMissingGlobalsGiveExactlyASixtieth) {
     rk::GlobalVariable::destroyInstance();
     if (c.globalsExist) rk::GlobalVariable::createInstance()->setFixFrame(c.fixFrame);
     advance(0.050);
-    EXPECT_EQ(passes(1), 1) << c.name;
+    const int frames = passes(1);
+    EXPECT_EQ(frames, 1) << c.name;
+    if (frames != 1) continue;  // no frame's step to read (and the globals must be restored below)
     EXPECT_EQ(context->frameStep(), c.step) << c.name;
     EXPECT_FLOAT_EQ(adapter.steps.back(), static_cast<float>(c.step)) << c.name;
   }
