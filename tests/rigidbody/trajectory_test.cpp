@@ -46,11 +46,6 @@ class Checksum {
 
 class Trajectory : public rktest::PhysicsFixture {
  protected:
-  void TearDown() override {
-    rk::rigidbody::setPairBroadPhase(true);
-    PhysicsFixture::TearDown();
-  }
-
   // Random bodies of the three shapes in a small box above a floor, every
   // shape against every shape and the floor.
   std::uint64_t run(std::uint32_t seed, int frames) {
