@@ -48,18 +48,13 @@ int pushFloat(lua_State* L, float value) {
   return 1;
 }
 
-int done(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
-
 // Methods that store one vector argument.
 template <void (Camera::*Set)(const Vector4&)>
 int setVector(lua_State* L) {
   Camera* camera = toCamera(L, 1);
   if (!camera) RK_GPH_REPORT_NULL("lua_Camera_setVector");
   if (camera) (camera->*Set)(vectorArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 // Methods that answer one vector.
@@ -68,7 +63,7 @@ int getVector(lua_State* L) {
   Camera* camera = toCamera(L, 1);
   if (!camera) {
     RK_GPH_REPORT_NULL("lua_Camera_getVector");
-    return done(L);
+    return noResults(L);
   }
   return pushVector(L, (camera->*Get)());
 }
@@ -105,25 +100,25 @@ int setViewport(lua_State* L) {
   viewport.minDepth = toFloatArg(L, 6);
   viewport.maxDepth = toFloatArg(L, 7);
   if (camera) camera->setViewport(viewport);
-  return done(L);
+  return noResults(L);
 }
 
 int setFovy(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFovy");
   if (camera) camera->setFovy(toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setZDepth(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setZDepth");
   if (camera) camera->setNearFar(toFloatArg(L, 2), toFloatArg(L, 3));
-  return done(L);
+  return noResults(L);
 }
 
 int calc(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_calc");
   if (camera) camera->updateMatrices();
-  return done(L);
+  return noResults(L);
 }
 
 int getPriority(lua_State* L) {
@@ -153,7 +148,7 @@ int getRef(lua_State* L) {
 int addYawPitchRoll(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_addYawPitchRoll");
   if (camera) camera->rotateEuler(toFloatArg(L, 3), toFloatArg(L, 2), toFloatArg(L, 4));
-  return done(L);
+  return noResults(L);
 }
 
 template <void (Camera::*Move)(const Vector4&, float)>
@@ -161,7 +156,7 @@ int moveOrTrack(lua_State* L) {
   Camera* camera = toCamera(L, 1);
   if (!camera) RK_GPH_REPORT_NULL("lua_Camera_move");
   if (camera) (camera->*Move)(vectorArg(L, 2), toFloatArg(L, 5));
-  return done(L);
+  return noResults(L);
 }
 
 template <void (Camera::*Switch)()>
@@ -169,13 +164,13 @@ int switchMover(lua_State* L) {
   Camera* camera = toCamera(L, 1);
   if (!camera) RK_GPH_REPORT_NULL("lua_Camera_switchMover");
   if (camera) (camera->*Switch)();
-  return done(L);
+  return noResults(L);
 }
 
 int setCameraMode(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setCameraMode");
   if (camera) camera->setCameraMode(toIntArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setViewMatrix(lua_State* L) {
@@ -183,7 +178,7 @@ int setViewMatrix(lua_State* L) {
   const rk::math::Matrix* matrix = script::math::toMatrix(L, 2);
   if (camera && !matrix) RK_GPH_REPORT_NULL("lua_Camera_setViewMatrix");
   if (camera && matrix) camera->setViewMatrix(*matrix);
-  return done(L);
+  return noResults(L);
 }
 
 // The near and far points under a screen point; nothing for a camera that
@@ -210,18 +205,18 @@ int calc3DTo2D(lua_State* L) {
 
 int getFovy(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_getFovy");
-  return camera ? pushFloat(L, camera->fovy()) : done(L);
+  return camera ? pushFloat(L, camera->fovy()) : noResults(L);
 }
 
 int getAspect(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_getAspect");
-  return camera ? pushFloat(L, camera->aspect()) : done(L);
+  return camera ? pushFloat(L, camera->aspect()) : noResults(L);
 }
 
 int setAspect(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setAspect");
   if (camera) camera->setAspect(toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int getStudioInfo(lua_State* L) {
@@ -285,43 +280,43 @@ int setFloat(lua_State* L) {
   Camera* camera = toCamera(L, 1);
   if (!camera) RK_GPH_REPORT_NULL("lua_Camera_setFloat");
   if (camera) (camera->*Set)(toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFogEnable(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFogEnable");
   if (camera) camera->setFogEnable(toBoolArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFogColor(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFogColor");
   if (camera) camera->setFogColor(colourNumber(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFogStartLength(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFogStartLength");
   if (camera) camera->setFogRange(toFloatArg(L, 2), camera->fogEnd());
-  return done(L);
+  return noResults(L);
 }
 
 int setFogEndLength(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFogEndLength");
   if (camera) camera->setFogRange(camera->fogStart(), toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFogTableMode(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFogTableMode");
   if (camera) camera->setFogMode(camera->fogVertexMode(), toIntArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFogVertexMode(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFogVertexMode");
   if (camera) camera->setFogMode(toIntArg(L, 2), camera->fogTableMode());
-  return done(L);
+  return noResults(L);
 }
 
 int initFog(lua_State* L) {
@@ -332,25 +327,25 @@ int initFog(lua_State* L) {
     camera->setFogRange(1.0f, 100.0f);
     camera->setFogMode(0, 3);
   }
-  return done(L);
+  return noResults(L);
 }
 
 int setValidFlare(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setValidFlare");
   if (camera) camera->setFlareValid(toBoolArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFlarePosition(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFlarePosition");
   if (camera) camera->lenseFlare().setPosition(vectorArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int setFlareScale(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setFlareScale");
   if (camera) camera->lenseFlare().setScale(toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 // A texture object (one that holds no texture leaves the flare without one);
@@ -360,7 +355,7 @@ int setFlareTexture(lua_State* L) {
   const bool texture = isTextureObject(L, 2);
   if (!texture) RK_GPH_REPORT_NULL("lua_Camera_setFlareTexture");
   if (camera && texture) camera->lenseFlare().setTexture(toTexture(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 // Appends the texture again when it is already a ghost. A value that holds
@@ -371,29 +366,29 @@ int joinFlareGhostTexture(lua_State* L) {
   gfx::RkTexture* texture = toTexture(L, 2);
   if (!texture) RK_GPH_REPORT_NULL("lua_Camera_joinFlareGhostTexture");
   if (camera && texture) camera->lenseFlare().joinGhostTexture(texture);
-  return done(L);
+  return noResults(L);
 }
 
 int setDepthMin(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setDepthMin");
   if (camera) camera->setNearFar(toFloatArg(L, 2), camera->farClip());
-  return done(L);
+  return noResults(L);
 }
 
 int setDepthMax(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_setDepthMax");
   if (camera) camera->setNearFar(camera->nearClip(), toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int getDepthMin(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_getDepthMin");
-  return camera ? pushFloat(L, camera->nearClip()) : done(L);
+  return camera ? pushFloat(L, camera->nearClip()) : noResults(L);
 }
 
 int getDepthMax(lua_State* L) {
   RK_CAMERA_SELF("lua_Camera_getDepthMax");
-  return camera ? pushFloat(L, camera->farClip()) : done(L);
+  return camera ? pushFloat(L, camera->farClip()) : noResults(L);
 }
 
 // The collector drops the object's reference; the last one takes the camera
@@ -432,7 +427,7 @@ const luaL_Reg kCameraMethods[] = {
     {"moveToEye", moveOrTrack<&Camera::moveToEye>},
     {"trackingAt", moveOrTrack<&Camera::trackingAt>},
     {"trackingEye", moveOrTrack<&Camera::trackingEye>},
-    {"setFreeCameraMode", done},
+    {"setFreeCameraMode", noResults},
     {"getAt", getVector<&Camera::at>},
     {"getEye", getVector<&Camera::eye>},
     {"getAtOffset", getVector<&Camera::atOffset>},
@@ -479,7 +474,7 @@ const luaL_Reg kCameraMethods[] = {
     {"getDepthMin", getDepthMin},
     {"setDepthMax", setDepthMax},
     {"getDepthMax", getDepthMax},
-    {"clean", done},
+    {"clean", noResults},
     {nullptr, nullptr},
 };
 

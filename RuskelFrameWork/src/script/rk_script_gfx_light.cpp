@@ -18,11 +18,6 @@ namespace {
 using gfx::Light;
 using gfx::LightManager;
 
-int done(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
-
 #define RK_LIGHT_SELF(name)                                   \
   Light* light = toLuaObject<Light>(L, 1, kLightClass);       \
   if (!light) RK_GPH_REPORT_NULL(name)
@@ -30,7 +25,7 @@ int done(lua_State* L) {
 int lightSetValid(lua_State* L) {
   RK_LIGHT_SELF("lua_Light_setValid");
   if (light) light->enabled_ = toBoolArg(L, 2);
-  return done(L);
+  return noResults(L);
 }
 
 // 0 point, 1 spot, anything else directional; then the type's defaults.
@@ -41,7 +36,7 @@ int lightSetType(lua_State* L) {
     light->param_.type = type == 0 ? 1 : type == 1 ? 2 : 3;
     light->setDefaults();
   }
-  return done(L);
+  return noResults(L);
 }
 
 // Scaled channels: each number over 255, neither truncated nor clamped.
@@ -50,7 +45,7 @@ int lightSetColour(lua_State* L) {
   RK_LIGHT_SELF("lua_Light_setColor");
   if (light)
     for (int i = 0; i < 4; ++i) (light->param_.*Colour)[i] = toFloatArg(L, 2 + i) / 255.0f;
-  return done(L);
+  return noResults(L);
 }
 
 // The position comes from arguments 6 to 8; the four before are not used.
@@ -58,7 +53,7 @@ int lightSetPosition(lua_State* L) {
   RK_LIGHT_SELF("lua_Light_setPosition");
   if (light)
     for (int i = 0; i < 3; ++i) light->param_.position[i] = toFloatArg(L, 6 + i);
-  return done(L);
+  return noResults(L);
 }
 
 int lightSetDirection(lua_State* L) {
@@ -71,14 +66,14 @@ int lightSetDirection(lua_State* L) {
     light->param_.direction[1] = y * scale;
     light->param_.direction[2] = z * scale;
   }
-  return done(L);
+  return noResults(L);
 }
 
 template <float gfx::LightParameter::*Field>
 int lightSetFloat(lua_State* L) {
   RK_LIGHT_SELF("lua_Light_setFloat");
   if (light) light->param_.*Field = toFloatArg(L, 2);
-  return done(L);
+  return noResults(L);
 }
 
 int lightCollector(lua_State* L) {
@@ -88,7 +83,7 @@ int lightCollector(lua_State* L) {
     block->object = nullptr;
     delete light;  // pops itself from every manager first
   }
-  return done(L);
+  return noResults(L);
 }
 
 const luaL_Reg kLightMethods[] = {

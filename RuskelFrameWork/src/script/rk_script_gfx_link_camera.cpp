@@ -19,11 +19,6 @@ namespace {
 using gfx::LinkCamera;
 using gfx::LinkCameraObject;
 
-int done(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
-
 // A camera argument of the wrong kind is reported; the call then does nothing.
 gfx::Camera* cameraArg(lua_State* L, int index, const char* binding) {
   gfx::Camera* camera = toCamera(L, index);
@@ -36,7 +31,7 @@ int linkSetCamera(lua_State* L) {
   if (!link) RK_GPH_REPORT_NULL("lua_LinkCameraObject_setCamera");
   gfx::Camera* camera = link ? cameraArg(L, 2, RK_GPH_BINDING("lua_LinkCameraObject_setCamera")) : nullptr;
   if (camera) link->setTarget(camera);
-  return done(L);
+  return noResults(L);
 }
 
 #define RK_SYNC_SELF(name)                                                 \
@@ -47,7 +42,7 @@ int syncSetCamera(lua_State* L) {
   RK_SYNC_SELF("lua_LinkCamera_setCamera");
   gfx::Camera* camera = sync ? cameraArg(L, 2, RK_GPH_BINDING("lua_LinkCamera_setCamera")) : nullptr;
   if (camera) sync->setCamera(camera);
-  return done(L);
+  return noResults(L);
 }
 
 LinkCameraObject* linkArg(lua_State* L, const char* binding) {
@@ -60,7 +55,7 @@ int syncPush(lua_State* L) {
   RK_SYNC_SELF("lua_LinkCamera_push");
   LinkCameraObject* link = sync ? linkArg(L, RK_GPH_BINDING("lua_LinkCamera_push")) : nullptr;
   if (link) sync->push(link);
-  return done(L);
+  return noResults(L);
 }
 
 // Removes every entry of the link object.
@@ -69,19 +64,19 @@ int syncPop(lua_State* L) {
   LinkCameraObject* link = sync ? linkArg(L, RK_GPH_BINDING("lua_LinkCamera_pop")) : nullptr;
   if (link)
     while (std::find(sync->objects().begin(), sync->objects().end(), link) != sync->objects().end()) sync->pop(link);
-  return done(L);
+  return noResults(L);
 }
 
 int syncRun(lua_State* L) {
   RK_SYNC_SELF("lua_LinkCamera_run");
   if (sync) sync->run();
-  return done(L);
+  return noResults(L);
 }
 
 int syncStop(lua_State* L) {
   RK_SYNC_SELF("lua_LinkCamera_stop");
   if (sync) sync->stop();
-  return done(L);
+  return noResults(L);
 }
 
 const luaL_Reg kLinkMethods[] = {

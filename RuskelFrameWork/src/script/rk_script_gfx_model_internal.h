@@ -67,10 +67,6 @@ inline std::int32_t lowWordArg(lua_State* L, int index) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(toInt64Arg(L, index)));
 }
 
-inline int noResults(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
 inline int pushBoolean(lua_State* L, bool value) {
   lua_settop(L, 0);
   lua_pushboolean(L, value);

@@ -18,11 +18,6 @@ namespace {
 using gfx::ModelManager;
 using gfx::SphereModel;
 
-int done(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
-
 #define RK_SPHERE_SELF(name)                                                 \
   SphereModel* sphere = toLuaObject<SphereModel>(L, 1, kSphereModelClass);   \
   if (!sphere) RK_GPH_REPORT_NULL(name)
@@ -30,13 +25,13 @@ int done(lua_State* L) {
 int sphereSetRadius(lua_State* L) {
   RK_SPHERE_SELF("lua_SphereModel_setRadius");
   if (sphere) sphere->setRadius(toFloatArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int sphereSetPos(lua_State* L) {
   RK_SPHERE_SELF("lua_SphereModel_setPos");
   if (sphere) sphere->setPos(math::Vector4{toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), 0.0f});
-  return done(L);
+  return noResults(L);
 }
 
 // Takes the model out of the draw order and deletes it, once. A model the
@@ -54,7 +49,7 @@ int sphereCollector(lua_State* L) {
       delete sphere;
     }
   }
-  return done(L);
+  return noResults(L);
 }
 
 const luaL_Reg kSphereMethods[] = {

@@ -23,15 +23,10 @@ using gfx::ShadowPlane;
 using gfx::StudioInfo;
 using rk::math::Vector4;
 
-int done(lua_State* L) {
-  lua_settop(L, 0);
-  return 0;
-}
-
 // Lets go of the view's link to its entry only.
 int borrowed(lua_State* L) {
   LuaObjectLinks::release(luaObjectBlock(L, 1));
-  return done(L);
+  return noResults(L);
 }
 
 // A view on part of `studio`, linked to it.
@@ -70,20 +65,20 @@ int studioSetValid(lua_State* L) {
   RK_STUDIO_SELF("lua_StudioInfo_setValid");
   const int mode = toIntArg(L, 2);
   if (studio) studio->setLightMode(mode == 0 ? 0 : mode == 1 ? 1 : 2);
-  return done(L);
+  return noResults(L);
 }
 
 int studioSetAmbientColor(lua_State* L) {
   RK_STUDIO_SELF("lua_StudioInfo_setAmbientColor");
   const gfx::Color colour(byteChannel(L, 2), byteChannel(L, 3), byteChannel(L, 4), byteChannel(L, 5));
   if (studio) studio->setAmbientColor(colour);
-  return done(L);
+  return noResults(L);
 }
 
 int studioSetLightValid(lua_State* L) {
   RK_STUDIO_SELF("lua_StudioInfo_setLightValid");
   if (studio) studio->setLightEnable(toIntArg(L, 2), toBoolArg(L, 3));
-  return done(L);
+  return noResults(L);
 }
 
 int studioGetLightMax(lua_State* L) {
@@ -109,7 +104,7 @@ int studioSetLight(lua_State* L) {
   light.theta = toFloatArg(L, 18);
   light.phi = toFloatArg(L, 19);
   if (studio) studio->lights()[toIntArg(L, 2)] = light;
-  return done(L);
+  return noResults(L);
 }
 
 extern const luaL_Reg kSpotLightMethods[];
@@ -125,7 +120,7 @@ int studioGetShaderSpotLightData(lua_State* L) {
 int studioCreateShadowPlane(lua_State* L) {
   RK_STUDIO_SELF("lua_StudioInfo_createShadowPlane");
   if (studio) studio->createShadowPlane(toIntArg(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 int studioGetShadowPlane(lua_State* L) {
@@ -164,7 +159,7 @@ int setValidFlag(lua_State* L) {
   if (auto* plane = toLuaObject<ShadowPlane>(L, 1, kShadowPlaneClass)) valid = &plane->valid;
   if (!valid) RK_GPH_REPORT_NULL("lua_setValid");
   if (valid) *valid = toBoolArg(L, 2);
-  return done(L);
+  return noResults(L);
 }
 
 int spotIsValid(lua_State* L) {
@@ -179,7 +174,7 @@ template <Vector4 ShaderSpotLightData::*Field, bool Unit>
 int spotSetVector(lua_State* L) {
   RK_SPOT_SELF("lua_ShaderSpotLightData_setVector");
   if (spot) spot->*Field = Unit ? unitArg(L, 2) : vectorArg(L, 2);
-  return done(L);
+  return noResults(L);
 }
 
 template <Vector4 ShaderSpotLightData::*Field>
@@ -199,7 +194,7 @@ template <int Angle>
 int spotSetAngle(lua_State* L) {
   RK_SPOT_SELF("lua_ShaderSpotLightData_setAngle");
   if (spot) spot->angles[Angle] = toFloatArg(L, 2);
-  return done(L);
+  return noResults(L);
 }
 
 template <int Angle>
@@ -215,7 +210,7 @@ template <gfx::Color ShaderSpotLightData::*Field>
 int spotSetColour(lua_State* L) {
   RK_SPOT_SELF("lua_ShaderSpotLightData_setColor");
   if (spot) spot->*Field = gfx::colorFromArgb(colourNumber(L, 2));
-  return done(L);
+  return noResults(L);
 }
 
 const luaL_Reg kSpotLightMethods[] = {
@@ -247,19 +242,19 @@ const luaL_Reg kSpotLightMethods[] = {
 int planeSetDir(lua_State* L) {
   RK_PLANE_SELF("lua_ShadowPlane_setDir");
   if (plane) plane->light = unitArg(L, 2);
-  return done(L);
+  return noResults(L);
 }
 
 int planeSetLightPos(lua_State* L) {
   RK_PLANE_SELF("lua_ShadowPlane_setLightPos");
   if (plane) plane->light = {toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), 1.0f};
-  return done(L);
+  return noResults(L);
 }
 
 int planeSetPlane(lua_State* L) {
   RK_PLANE_SELF("lua_ShadowPlane_setPlane");
   if (plane) plane->plane = {toFloatArg(L, 2), toFloatArg(L, 3), toFloatArg(L, 4), toFloatArg(L, 5)};
-  return done(L);
+  return noResults(L);
 }
 
 const luaL_Reg kShadowPlaneMethods[] = {

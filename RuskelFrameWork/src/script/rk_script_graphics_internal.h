@@ -48,6 +48,12 @@ int setBGColor(lua_State* L);
 int getBGColor(lua_State* L);
 int getClientRect(lua_State* L);
 int cameraDump(lua_State* L);
+// A binding with no results leaves an empty stack.
+inline int noResults(lua_State* L) {
+  lua_settop(L, 0);
+  return 0;
+}
+
 template <int N>
 int renderBit(lua_State* L) {
   lua_settop(L, 0);
