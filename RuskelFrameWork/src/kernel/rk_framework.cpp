@@ -51,6 +51,20 @@ void logUnwindFailure(int line, const char* what) {
   debug::writeErrorLog(kSource, line, text.c_str());
 }
 
+// The window goes with the run, however the run ended: after a failure (once
+// its error box, which the window owns, is closed) or after a quit a script
+// posted while the window stayed open. Otherwise it would live on in the
+// process with its timer still posting messages to whatever runs next.
+// Destroying it posts a quit of its own, which belongs to this run and is
+// taken here rather than left to end a later message loop.
+void closeRunWindow(host::ui::Window* window) {
+  if (!host::ui::isWindow(window)) return;
+  host::ui::destroyWindow(window);
+  host::ui::Message message;
+  while (host::ui::peekMessage(&message))
+    if (message.message == host::ui::WM_QUIT) break;
+}
+
 void showErrorBox(const char* text) {
   host::ui::messageBox(DeviceContext::getInstance()->getWindowHandle(), text ? text : "", "エラー", host::ui::MB_ICONERROR);
 }
@@ -179,6 +193,7 @@ int runGame(const char* className, const char* caption, const host::ui::Accelera
     // the same way down, so settings and scores are still saved.
     showErrorBox(e.what());
   }
+  closeRunWindow(window);
   return 0;
 }
 
