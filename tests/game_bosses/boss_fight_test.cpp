@@ -11,7 +11,6 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -156,15 +155,11 @@ bool prepare(const rktest::TempDir& dir, const std::string& kind) {
   std::error_code error;
   for (const char* folder : {"model", "effect", "audio"})
     fsys::copy(std::string(RK_BINARY_DIR) + "/data/" + folder, dir.file(folder), fsys::copy_options::recursive, error);
-  if (error || !rktest::prepareGameFolder(dir, "") || !rktest::writePack(dir.file("script.pkp"), pack)) return false;
   // A small window: the fight runs thousands of fixed frames, and the
   // software renderer's time per frame grows with the pixels (at full size a
   // two-core machine took over five minutes for the boss alone).
-  const fsys::path saves = rktest::gameErrorLog(dir).parent_path();
-  fsys::create_directories(saves, error);
-  std::ofstream config(saves / "config.dat", std::ios::binary);
-  config << "SCREEN_SIZE = (320,180)\r\n";
-  return !error && config.good();
+  rktest::writeGameConfig(dir, "SCREEN_SIZE = (320,180)\r\n");
+  return !error && rktest::prepareGameFolder(dir, "") && rktest::writePack(dir.file("script.pkp"), pack);
 }
 
 class BossFight : public ::testing::TestWithParam<const char*> {};

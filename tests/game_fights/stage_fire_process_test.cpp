@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
@@ -55,15 +54,11 @@ bool prepareStageFolder(const rktest::TempDir& dir, const std::string& autoexec,
   return rktest::writePack(dir.file("data/script.pkp"), scripts);
 }
 
-fsys::path errorLog(const rktest::TempDir& dir) {
-  return fsys::path(dir.file("home")) / fsys::u8path(u8"装甲機兵クォルヴァンデル体験版") / "error_log.txt";
-}
-
 void expectCleanExit(const rktest::TempDir& dir, const rktest::GameRun& run) {
   ASSERT_TRUE(run.started);
   EXPECT_FALSE(run.timedOut);
   EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << "status " << run.status << "\n" << run.errors;
-  EXPECT_FALSE(fsys::exists(errorLog(dir))) << rktest::readBytes(errorLog(dir).string());
+  EXPECT_FALSE(fsys::exists(rktest::gameErrorLog(dir))) << rktest::readBytes(rktest::gameErrorLog(dir).string());
 }
 
 // StageBullets and StageItems against a still player body with plenty of hit
@@ -223,11 +218,7 @@ TEST(StageFire, AutoPlayedStageFiresEveryKindAndCollectsAPickUp) {
   ASSERT_NE(at, std::string::npos);
   autoexec.replace(at, flow.size(), "StageScene.run()");
   ASSERT_TRUE(prepareStageFolder(dir, autoexec, true));
-  fsys::create_directories(errorLog(dir).parent_path());
-  {
-    std::ofstream config(errorLog(dir).parent_path() / "config.dat", std::ios::binary);
-    config << "SCREEN_SIZE = (640,360)\r\n";
-  }
+  rktest::writeGameConfig(dir, "SCREEN_SIZE = (640,360)\r\n");
   const std::string summary = dir.file("summary.txt");
   rktest::GameRunOptions options{dir.file("data"), {"QUORVANDEL_AUTOPLAY=24", "QUORVANDEL_STAGE_SUMMARY=" + summary}};
   const rktest::GameRun run = rktest::runGame(dir, options, std::chrono::seconds(240));

@@ -25,10 +25,6 @@ namespace fsys = std::filesystem;
 
 const std::string kDataFolder = RK_BINARY_DIR "/data";
 
-fsys::path saveFolder(const rktest::TempDir& dir) {
-  return fsys::path(dir.file("home")) / fsys::u8path(u8"装甲機兵クォルヴァンデル体験版");
-}
-
 struct ScoreRecord {
   std::string name;
   std::uint32_t score;
@@ -37,7 +33,7 @@ struct ScoreRecord {
 // The ten records of the saved score file, lowest first; empty when the file
 // is missing or does not hold exactly ten records.
 std::vector<ScoreRecord> readScores(const rktest::TempDir& dir) {
-  const std::string file = rktest::readBytes((saveFolder(dir) / "score_data.sca").string());
+  const std::string file = rktest::readBytes((rktest::gameSaveFolder(dir) / "score_data.sca").string());
   if (file.size() < 16) return {};
   std::uint32_t size = 0;
   std::memcpy(&size, file.data(), 4);
@@ -63,7 +59,7 @@ int countNamed(const std::vector<ScoreRecord>& records, const std::string& name)
   return count;
 }
 
-std::string config(const rktest::TempDir& dir) { return rktest::readBytes((saveFolder(dir) / "config.dat").string()); }
+std::string config(const rktest::TempDir& dir) { return rktest::readBytes((rktest::gameSaveFolder(dir) / "config.dat").string()); }
 
 bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -87,8 +83,8 @@ class AutoPlay : public ::testing::Test {
     EXPECT_FALSE(run.timedOut);
     EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 0) << run.status;
     EXPECT_EQ(run.errors, "");  // a headless message box would show here
-    EXPECT_FALSE(fsys::exists(saveFolder(dir_) / "error_log.txt"))
-        << rktest::readBytes((saveFolder(dir_) / "error_log.txt").string());
+    EXPECT_FALSE(fsys::exists(rktest::gameSaveFolder(dir_) / "error_log.txt"))
+        << rktest::readBytes((rktest::gameSaveFolder(dir_) / "error_log.txt").string());
   }
 
   rktest::TempDir dir_;
@@ -105,8 +101,8 @@ void writeScores(const rktest::TempDir& dir, const std::vector<ScoreRecord>& rec
   uLongf packedSize = packed.size();
   ASSERT_EQ(compress2(packed.data(), &packedSize, payload.data(), 120, Z_DEFAULT_COMPRESSION), Z_OK);
   const std::uint32_t header[4] = {120, static_cast<std::uint32_t>(packedSize), 0, 0};
-  fsys::create_directories(saveFolder(dir));
-  std::FILE* file = std::fopen((saveFolder(dir) / "score_data.sca").c_str(), "wb");
+  fsys::create_directories(rktest::gameSaveFolder(dir));
+  std::FILE* file = std::fopen((rktest::gameSaveFolder(dir) / "score_data.sca").c_str(), "wb");
   ASSERT_NE(file, nullptr);
   std::fwrite(header, 1, sizeof header, file);
   std::fwrite(packed.data(), 1, packedSize, file);
@@ -151,12 +147,7 @@ TEST_F(AutoPlay, PlaysEveryScreenForAMinuteExitsCleanlyAndTheNextRunStartsFromWh
   std::vector<ScoreRecord> seeded;
   for (std::uint32_t i = 1; i <= 10; ++i) seeded.push_back({"P" + std::to_string(i), i});
   writeScores(dir_, seeded);
-  {
-    std::FILE* file = std::fopen((saveFolder(dir_) / "config.dat").c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs("SCREEN_SIZE = (320,180)\r\n", file);
-    std::fclose(file);
-  }
+  rktest::writeGameConfig(dir_, "SCREEN_SIZE = (320,180)\r\n");
 
   const rktest::GameRun run = play("65", std::chrono::seconds(270));
   expectCleanExit(run);
@@ -198,13 +189,7 @@ TEST_F(AutoPlay, PlaysEveryScreenForAMinuteExitsCleanlyAndTheNextRunStartsFromWh
 // Volumes stay within 0..100 %: a step down from 0 % keeps 0 %. Without a
 // score file the default table is used, and AUTO enters it.
 TEST_F(AutoPlay, AVolumeAlreadyAtZeroStaysAtZero) {
-  fsys::create_directories(saveFolder(dir_));
-  {
-    std::FILE* file = std::fopen((saveFolder(dir_) / "config.dat").c_str(), "wb");
-    ASSERT_NE(file, nullptr);
-    std::fputs("SE_VOL = 0%\r\nBGM_VOL = 40%\r\n", file);
-    std::fclose(file);
-  }
+  rktest::writeGameConfig(dir_, "SE_VOL = 0%\r\nBGM_VOL = 40%\r\n");
   expectCleanExit(play("5"));
   const std::string saved = config(dir_);
   EXPECT_TRUE(contains(saved, "SE_VOL = 0%\r\n")) << saved;
@@ -223,8 +208,8 @@ TEST_F(AutoPlay, WithoutANumberOfSecondsTheTitleWaitsForAPlayer) {
     const rktest::GameRun run = play(value, std::chrono::seconds(3));
     ASSERT_TRUE(run.started);
     EXPECT_TRUE(run.timedOut);
-    EXPECT_FALSE(fsys::exists(saveFolder(dir_) / "error_log.txt"));
-    EXPECT_FALSE(fsys::exists(saveFolder(dir_) / "config.dat"));  // killed, so never saved
+    EXPECT_FALSE(fsys::exists(rktest::gameSaveFolder(dir_) / "error_log.txt"));
+    EXPECT_FALSE(fsys::exists(rktest::gameSaveFolder(dir_) / "config.dat"));  // killed, so never saved
   }
 }
 

@@ -102,10 +102,18 @@ inline GameRun runGame(const TempDir& dir, std::chrono::seconds limit = std::chr
   return runGame(dir, GameRunOptions{}, limit);
 }
 
-// Where the game writes its error log inside the test's home folder.
-inline std::filesystem::path gameErrorLog(const TempDir& dir) {
-  return std::filesystem::path(dir.file("home")) / std::filesystem::u8path(u8"装甲機兵クォルヴァンデル体験版") /
-         "error_log.txt";
+// Where the game keeps its settings, scores and error log inside the test's
+// home folder.
+inline std::filesystem::path gameSaveFolder(const TempDir& dir) {
+  return std::filesystem::path(dir.file("home")) / std::filesystem::u8path(u8"装甲機兵クォルヴァンデル体験版");
+}
+
+inline std::filesystem::path gameErrorLog(const TempDir& dir) { return gameSaveFolder(dir) / "error_log.txt"; }
+
+// The settings file the game reads at boot, written before it starts (a small
+// window keeps long runs cheap for the software renderer, say).
+inline void writeGameConfig(const TempDir& dir, const std::string& text) {
+  writeBytes((gameSaveFolder(dir) / "config.dat").string(), text);
 }
 
 }  // namespace rktest
